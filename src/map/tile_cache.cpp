@@ -1,0 +1,52 @@
+#include "tile_cache.h"
+
+#include "platform/kernel.h"
+
+TileCache::~TileCache() { clear(); }
+
+const TMapTileCacheItem* TileCache::find(std::uint32_t tile) const {
+    auto it = entries_.find(tile);
+    return it == entries_.end() ? nullptr : &it->second;
+}
+
+void TileCache::trim() {
+    const std::uint32_t now = GetTickCount();
+    while (entries_.size() > kMaxEntries - 1) {
+        auto oldest = entries_.begin();
+        std::uint32_t bestAge = 0;
+        for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+            std::uint32_t age = now - it->second.time;
+            if (age >= bestAge) {
+                bestAge = age;
+                oldest = it;
+            }
+        }
+        if (oldest->second.image != nullptr) {
+            oldest->second.image->Release();
+        }
+        entries_.erase(oldest);
+    }
+}
+
+void TileCache::insert(std::uint32_t tile, TMapTileCacheItem item) {
+    entries_.emplace(tile, item);
+}
+
+void TileCache::clear() {
+    while (!entries_.empty()) {
+        auto first = entries_.begin();
+        if (first->second.image != nullptr) {
+            first->second.image->Release();
+        }
+        entries_.erase(first);
+    }
+}
+
+std::vector<std::uint32_t> TileCache::tiles() const {
+    std::vector<std::uint32_t> numbers;
+    numbers.reserve(entries_.size());
+    for (const auto& [tile, item] : entries_) {
+        numbers.push_back(tile);
+    }
+    return numbers;
+}

@@ -1,0 +1,47 @@
+// The decoded tiles kept between paints, keyed by tile number.
+#pragma once
+
+#include "platform/imaging.h"
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+struct TMapTileCacheItem {
+    std::uint32_t time;  // tick count when the tile was decoded
+    IImage* image;       // one reference, or null for a tile that did not decode
+};
+
+// Holds at most kMaxEntries tiles. Entries age by when they were decoded, not
+// by when they were last drawn, so the oldest decode is evicted first.
+class TileCache {
+public:
+    static constexpr std::size_t kMaxEntries = 21;
+
+    TileCache() = default;
+    ~TileCache();
+    TileCache(const TileCache&) = delete;
+    TileCache& operator=(const TileCache&) = delete;
+
+    // The entry of a tile, or null when it is not cached. A hit leaves the
+    // entry's time alone.
+    const TMapTileCacheItem* find(std::uint32_t tile) const;
+
+    // Evicts entries until there is room for one more: the one with the
+    // greatest age (now - time, unsigned, so right across the tick count's
+    // wrap), of equal ages the one with the highest tile number.
+    void trim();
+
+    // Adds the entry, taking over its image reference. The tile must not be
+    // cached already.
+    void insert(std::uint32_t tile, TMapTileCacheItem item);
+
+    // Releases every image, lowest tile number first, and empties the cache.
+    void clear();
+
+    std::size_t size() const { return entries_.size(); }
+    std::vector<std::uint32_t> tiles() const;
+
+private:
+    std::map<std::uint32_t, TMapTileCacheItem> entries_;
+};

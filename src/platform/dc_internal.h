@@ -1,0 +1,31 @@
+// What a device context is on this platform: a QPainter that draws on a
+// window's backing store or an offscreen image. Only platform/ sees this.
+#pragma once
+
+#include "gdi.h"
+
+#include <QRect>
+#include <algorithm>
+#include <cstdint>
+
+class QPainter;
+
+struct HDC__ {
+    QPainter* painter = nullptr;
+};
+
+namespace platform {
+
+// A RECT as a QRect. Coordinates are clamped to a range in which width and
+// height cannot overflow; no device is anywhere near that large.
+inline QRect ToQRect(const RECT& r) {
+    auto clamp = [](std::int64_t v) {
+        constexpr std::int64_t limit = 1 << 28;
+        return int(std::clamp<std::int64_t>(v, -limit, limit));
+    };
+    const int left = clamp(r.left);
+    const int top = clamp(r.top);
+    return QRect(left, top, clamp(r.right) - left, clamp(r.bottom) - top);
+}
+
+} // namespace platform

@@ -1,0 +1,20 @@
+// Drawing: device contexts, system colours and rectangle fills.
+#pragma once
+
+#include "types.h"
+
+struct HDC__;
+using HDC = HDC__*;
+struct HBRUSH__;
+using HBRUSH = HBRUSH__*;
+
+// System colour indices carry this flag on the handset platform; a brush
+// value of (index + 1) stands for the solid brush of that system colour.
+constexpr int SYS_COLOR_INDEX_FLAG = 0x40000000;
+constexpr int COLOR_WINDOW = 5 | SYS_COLOR_INDEX_FLAG;
+constexpr int COLOR_WINDOWTEXT = 8 | SYS_COLOR_INDEX_FLAG;
+
+COLORREF GetSysColor(int index);
+
+// Fills the rectangle (right and bottom edges excluded) with the brush.
+int FillRect(HDC dc, const RECT* rect, HBRUSH brush);

@@ -1,0 +1,84 @@
+#include "kernel.h"
+
+#include <QString>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+DWORD monotonicTicks() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    auto ms = static_cast<unsigned long long>(now.tv_sec) * 1000ull +
+              static_cast<unsigned long long>(now.tv_nsec) / 1000000ull;
+    return static_cast<DWORD>(ms);
+}
+
+platform::testing::TickSource tickSource = nullptr;
+platform::testing::DebugOutputCapture* activeCapture = nullptr;
+
+} // namespace
+
+DWORD GetTickCount() { return tickSource != nullptr ? tickSource() : monotonicTicks(); }
+
+void OutputDebugStringW(LPCWSTR text) {
+    if (text == nullptr) {
+        return;
+    }
+    std::u16string_view view(text);
+    if (activeCapture != nullptr) {
+        activeCapture->text_.append(view);
+        return;
+    }
+    std::string bytes = platform::ToUtf8(view);
+    std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+    std::fflush(stderr);
+}
+
+int WideCharToMultiByte(UINT, DWORD, LPCWSTR src, int srcLength, char* dst, int dstSize,
+                        const char*, BOOL* usedDefault) {
+    if (usedDefault != nullptr) {
+        *usedDefault = FALSE;
+    }
+    if (src == nullptr || srcLength < -1 || dstSize < 0) {
+        return 0;
+    }
+    std::u16string_view view =
+        srcLength == -1 ? std::u16string_view(src, std::char_traits<char16_t>::length(src) + 1)
+                        : std::u16string_view(src, std::size_t(srcLength));
+    std::string bytes = platform::ToUtf8(view);
+    if (dstSize == 0) {
+        return int(bytes.size());
+    }
+    if (dst == nullptr || bytes.size() > std::size_t(dstSize)) {
+        return 0;
+    }
+    std::memcpy(dst, bytes.data(), bytes.size());
+    return int(bytes.size());
+}
+
+namespace platform {
+
+std::string ToUtf8(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), qsizetype(text.size())).toStdString();
+}
+
+std::u16string FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size())).toStdU16String();
+}
+
+namespace testing {
+
+TickSource SetTickSource(TickSource source) {
+    TickSource previous = tickSource;
+    tickSource = source;
+    return previous;
+}
+
+DebugOutputCapture::DebugOutputCapture() : previous_(activeCapture) { activeCapture = this; }
+
+DebugOutputCapture::~DebugOutputCapture() { activeCapture = previous_; }
+
+} // namespace testing
+} // namespace platform
