@@ -210,6 +210,10 @@ void MapPackage::draw(HDC dc, float lon, float lat, const RECT& rect, float zoom
         FillRect(dc, &rect, windowBrush());
         return;
     }
+    // The first and last cells reach past the rectangle; what lies outside
+    // it is not ours to paint.
+    SaveDC(dc);
+    IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
     const int T = grid->tileSize;
     int row = grid->row0;
     for (std::int64_t y = grid->y0; y < height; y += T, ++row) {
@@ -218,6 +222,7 @@ void MapPackage::draw(HDC dc, float lon, float lat, const RECT& rect, float zoom
             drawTile(dc, rect, T, col, row, int(x), int(y));
         }
     }
+    RestoreDC(dc, -1);
 }
 
 void MapPackage::drawTile(HDC dc, const RECT& rect, int tileSize, int col, int row, int x,

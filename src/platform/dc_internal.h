@@ -12,6 +12,7 @@ class QPainter;
 
 struct HDC__ {
     QPainter* painter = nullptr;
+    int savedStates = 0; // SaveDC levels not yet restored
 };
 
 namespace platform {

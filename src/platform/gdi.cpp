@@ -35,3 +35,35 @@ int FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
     }
     return 1;
 }
+
+int SaveDC(HDC dc) {
+    if (dc == nullptr || dc->painter == nullptr) {
+        return 0;
+    }
+    dc->painter->save();
+    return ++dc->savedStates;
+}
+
+BOOL RestoreDC(HDC dc, int saved) {
+    if (dc == nullptr || dc->painter == nullptr || dc->savedStates == 0) {
+        return FALSE;
+    }
+    int target = saved < 0 ? dc->savedStates + saved + 1 : saved;
+    if (target < 1 || target > dc->savedStates) {
+        return FALSE;
+    }
+    while (dc->savedStates >= target) {
+        dc->painter->restore();
+        --dc->savedStates;
+    }
+    return TRUE;
+}
+
+int IntersectClipRect(HDC dc, int left, int top, int right, int bottom) {
+    if (dc == nullptr || dc->painter == nullptr) {
+        return 0;
+    }
+    dc->painter->setClipRect(platform::ToQRect(RECT{left, top, right, bottom}),
+                             dc->painter->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+    return 1;
+}

@@ -18,3 +18,11 @@ COLORREF GetSysColor(int index);
 
 // Fills the rectangle (right and bottom edges excluded) with the brush.
 int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
+
+// Saves the context's state (its clip region among it); RestoreDC(dc, -1)
+// brings back the most recently saved one.
+int SaveDC(HDC dc);
+BOOL RestoreDC(HDC dc, int saved);
+
+// Limits drawing to the part of the clip region inside the rectangle.
+int IntersectClipRect(HDC dc, int left, int top, int right, int bottom);

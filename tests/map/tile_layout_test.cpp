@@ -1,0 +1,186 @@
+#include "map/map_package.h"
+#include "map/tile_layout.h"
+
+#include "map_fixture.h"
+
+#include "platform/offscreen_dc.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+using namespace testsupport;
+
+const COLORREF kWindow = RGB(255, 255, 255);
+const COLORREF kUntouched = RGB(1, 2, 3);
+
+// 1/1024 degree per pixel both ways; 16 x 8 tiles from (30, 50) to (34, 48).
+const MapSpec kGrid{4096, 2048, 30.0, 50.0, 34.0, 48.0};
+
+TMapDesc Desc(const MapSpec& s) { return ParseMapDescription(DescriptionText(s)); }
+
+TEST(TileGrid, PlacesTheFirstCellByTruncatedPixelOffsets) {
+    const TMapDesc d = Desc(kGrid);
+    struct Row {
+        float lon;
+        int width;
+        float zoom;
+        int tileSize, col0, x0;
+    };
+    const Row rows[] = {
+        {30.5f, 240, 1.0f, 256, 1, -136},                          // px = 392
+        {30.0f + 110.0f / 1024, 240, 1.0f, 256, -1, -246},         // px = -10
+        {30.0f, 512, 1.0f, 256, -2, -256},                         // px = -T
+        {30.5f, 240, 2.0f, 512, 1, -392},                          // px = 904
+        {30.5f, 240, 0.5f, 128, 1, -8},                            // px = 136
+        {30.0f + 120.0f / 1024, 240, 1.0f, 256, 0, 0},             // px = 0
+    };
+    for (const Row& r : rows) {
+        auto g = ComputeTileGrid(d, r.lon, 49.0f, r.width, 100, r.zoom);
+        ASSERT_TRUE(g.has_value());
+        EXPECT_EQ(g->tileSize, r.tileSize) << r.lon << " zoom " << r.zoom;
+        EXPECT_EQ(g->col0, r.col0) << r.lon << " zoom " << r.zoom;
+        EXPECT_EQ(g->x0, r.x0) << r.lon << " zoom " << r.zoom;
+    }
+}
+
+TEST(TileGrid, RowsRunFromNorthToSouth) {
+    const TMapDesc d = Desc(kGrid);
+    // Centre 300 pixels south of the top edge, view 200 high: py = 200.
+    auto g = ComputeTileGrid(d, 31.0f, 50.0f - 300.0f / 1024, 100, 200, 1.0f);
+    ASSERT_TRUE(g.has_value());
+    EXPECT_EQ(g->row0, 0);
+    EXPECT_EQ(g->y0, -200);
+}
+
+TEST(TileGrid, RefusesZoomsAndOffsetsTheLayoutCannotDraw) {
+    const TMapDesc d = Desc(kGrid);
+    for (float zoom : {0.0f, -1.0f, 1.0f / 512, INFINITY, NAN, 131072.0f}) {
+        EXPECT_FALSE(ComputeTileGrid(d, 31.0f, 49.0f, 240, 320, zoom)) << "zoom " << zoom;
+    }
+    EXPECT_TRUE(ComputeTileGrid(d, 31.0f, 49.0f, 240, 320, 1.0f / 256)) << "T = 1 still draws";
+    EXPECT_FALSE(ComputeTileGrid(d, 3e7f, 49.0f, 240, 320, 1.0f)) << "px beyond 32 bits";
+    EXPECT_FALSE(ComputeTileGrid(d, 31.0f, NAN, 240, 320, 1.0f));
+}
+
+class TileLayoutPixels : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteNumberedMap(dir.file("map"), kGrid);
+        map = std::make_unique<MapPackage>(Wide(dir.file("map")).c_str());
+        ASSERT_TRUE(map->isOpen()) << map->errorText();
+    }
+    COLORREF tile(std::uint32_t col, std::uint32_t row) {
+        return TileColour(TileNumber(map->desc, col, row));
+    }
+
+    TempDir dir;
+    std::unique_ptr<MapPackage> map;
+};
+
+TEST_F(TileLayoutPixels, DrawsTheColumnsOfTheWorkedExample) {
+    platform::OffscreenDC dc(240, 64, kUntouched);
+    // Centre row 1 of the map's tiles in the middle of a 64-pixel-high view.
+    map->draw(dc.hdc(), 30.5f, 50.0f - 300.0f / 1024, RECT{0, 0, 240, 64}, 1.0f);
+    EXPECT_EQ(dc.pixel(0, 10), tile(1, 1));
+    EXPECT_EQ(dc.pixel(119, 10), tile(1, 1));
+    EXPECT_EQ(dc.pixel(120, 10), tile(2, 1));
+    EXPECT_EQ(dc.pixel(239, 63), tile(2, 1));
+}
+
+TEST_F(TileLayoutPixels, FillsCellsWestAndNorthOfTheMap) {
+    platform::OffscreenDC dc(240, 64, kUntouched);
+    // px = -10, py = -5.
+    map->draw(dc.hdc(), 30.0f + 110.0f / 1024, 50.0f + (5.0f - 32.0f) / 1024, RECT{0, 0, 240, 64},
+              1.0f);
+    EXPECT_EQ(dc.pixel(9, 20), kWindow);
+    EXPECT_EQ(dc.pixel(10, 20), tile(0, 0));
+    EXPECT_EQ(dc.pixel(100, 4), kWindow);
+    EXPECT_EQ(dc.pixel(100, 5), tile(0, 0));
+}
+
+TEST_F(TileLayoutPixels, ScalesCellsWithTheZoom) {
+    platform::OffscreenDC dc(1024, 64, kUntouched);
+    // Zoom 2: T = 512, the left edge of the map at x = 0.
+    map->draw(dc.hdc(), 30.0f + 256.0f / 1024, 50.0f - 16.0f / 1024, RECT{0, 0, 1024, 64}, 2.0f);
+    EXPECT_EQ(dc.pixel(511, 0), tile(0, 0));
+    EXPECT_EQ(dc.pixel(512, 0), tile(1, 0));
+    // Zoom 0.5: T = 128.
+    map->draw(dc.hdc(), 30.0f + 1024.0f / 1024, 50.0f - 64.0f / 1024, RECT{0, 0, 1024, 64}, 0.5f);
+    EXPECT_EQ(dc.pixel(127, 0), tile(0, 0));
+    EXPECT_EQ(dc.pixel(128, 0), tile(1, 0));
+    EXPECT_EQ(dc.pixel(1023, 63), tile(7, 0));
+}
+
+TEST_F(TileLayoutPixels, CellsPastTheLastWholeTileAreFilled) {
+    TempDir other;
+    // 1000 pixels wide: three whole columns, pixels 768..999 have no tile.
+    WriteNumberedMap(other.file("map"), {1000, 256, 0.0, 1.0, 1000.0, 0.0});
+    MapPackage narrow(Wide(other.file("map")).c_str());
+    ASSERT_TRUE(narrow.isOpen()) << narrow.errorText();
+    platform::OffscreenDC dc(1200, 10, kUntouched);
+    narrow.draw(dc.hdc(), 600.0f, 0.5f, RECT{0, 0, 1200, 10}, 1.0f);
+    EXPECT_EQ(dc.pixel(767, 5), TileColour(3));
+    EXPECT_EQ(dc.pixel(768, 5), kWindow);
+    EXPECT_EQ(dc.pixel(999, 5), kWindow);
+}
+
+TEST_F(TileLayoutPixels, ARectangleOffsetInTheTargetKeepsItsOwnOrigin) {
+    platform::OffscreenDC dc(300, 100, kUntouched);
+    map->draw(dc.hdc(), 30.5f, 50.0f - 300.0f / 1024, RECT{50, 20, 290, 84}, 1.0f);
+    EXPECT_EQ(dc.pixel(49, 50), kUntouched);
+    EXPECT_EQ(dc.pixel(50, 50), tile(1, 1));
+    EXPECT_EQ(dc.pixel(170, 50), tile(2, 1));
+    EXPECT_EQ(dc.pixel(200, 19), kUntouched) << "nothing above the rectangle";
+    EXPECT_EQ(dc.pixel(200, 84), kUntouched) << "nothing below it";
+}
+
+TEST_F(TileLayoutPixels, AnEmptyRectangleDrawsNothing) {
+    platform::OffscreenDC dc(50, 50, kUntouched);
+    map->draw(dc.hdc(), 31.0f, 49.0f, RECT{10, 10, 10, 40}, 1.0f);
+    map->draw(dc.hdc(), 31.0f, 49.0f, RECT{10, 10, 40, 10}, 1.0f);
+    map->draw(dc.hdc(), 31.0f, 49.0f, RECT{40, 10, 10, 40}, 1.0f);
+    for (int y = 0; y < 50; y += 7) {
+        for (int x = 0; x < 50; x += 7) {
+            ASSERT_EQ(dc.pixel(x, y), kUntouched) << x << "," << y;
+        }
+    }
+}
+
+TEST_F(TileLayoutPixels, AnUndrawableZoomFillsTheWholeRectangle) {
+    platform::OffscreenDC dc(64, 64, kUntouched);
+    map->draw(dc.hdc(), 31.0f, 49.0f, RECT{0, 0, 64, 64}, 1.0f / 1024);
+    EXPECT_EQ(dc.pixel(0, 0), kWindow);
+    EXPECT_EQ(dc.pixel(63, 63), kWindow);
+}
+
+TEST_F(TileLayoutPixels, AViewOfMoreTilesThanTheCacheHoldsIsStillDrawnRight) {
+    // Zoom 1/8: T = 32, so a 512 x 256 view shows all 128 tiles at once.
+    platform::OffscreenDC dc(512, 256, kUntouched);
+    for (int paint = 0; paint < 2; ++paint) {
+        map->draw(dc.hdc(), 32.0f, 49.0f, RECT{0, 0, 512, 256}, 0.125f);
+        for (std::uint32_t row = 0; row < 8; ++row) {
+            for (std::uint32_t col = 0; col < 16; ++col) {
+                ASSERT_EQ(dc.pixel(int(col) * 32 + 16, int(row) * 32 + 16), tile(col, row))
+                    << "paint " << paint << " tile " << col << "," << row;
+            }
+        }
+    }
+    EXPECT_LE(map->tileCache().size(), TileCache::kMaxEntries);
+}
+
+TEST_F(TileLayoutPixels, ATileOfAnotherSizeIsStretchedToItsCell) {
+    TempDir other;
+    WriteMap(other.file("map"), DescriptionText({256, 256, 0, 1, 1, 0}),
+             {SolidTile(RGB(200, 10, 10), 64)});
+    MapPackage small(Wide(other.file("map")).c_str());
+    ASSERT_TRUE(small.isOpen());
+    platform::OffscreenDC dc(256, 256, kUntouched);
+    small.draw(dc.hdc(), 0.5f, 0.5f, RECT{0, 0, 256, 256}, 1.0f);
+    EXPECT_EQ(dc.pixel(0, 0), RGB(200, 10, 10));
+    EXPECT_EQ(dc.pixel(255, 255), RGB(200, 10, 10));
+}
+
+} // namespace
