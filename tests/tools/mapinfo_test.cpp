@@ -1,0 +1,86 @@
+// mapinfo and mapcut as a user runs them: exit status and messages.
+#include "map_fixture.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sys/wait.h>
+
+namespace {
+
+using namespace testsupport;
+
+struct ToolRun {
+    int status;
+    std::string output; // standard output and standard error together
+};
+
+ToolRun RunTool(const std::string& command) {
+    std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    ToolRun run{-1, {}};
+    char buffer[4096];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        run.output.append(buffer, got);
+    }
+    int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+const std::string kBin = TARVO_BINARY_DIR;
+
+TEST(Mapinfo, PrintsTheMapAndVerifiesEveryTile) {
+    TempDir dir;
+    WriteNumberedMap(dir.file("map"), {768, 512, 30, 50, 30.75, 49.5});
+    ToolRun run = RunTool(kBin + "/mapinfo " + dir.file("map"));
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("xtiles  3\n"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("tiles   6 (0 empty)"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("all 6 non-empty tiles decode"), std::string::npos) << run.output;
+}
+
+TEST(Mapinfo, FailsWithTheReasonOnAnyFault) {
+    TempDir dir;
+    ToolRun missing = RunTool(kBin + "/mapinfo " + dir.file("map"));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.output, "mapinfo: map.dt1: cannot open (No such file or directory)\n");
+
+    std::vector<std::string> tiles = {SolidTile(TileColour(1)), SolidTile(TileColour(2))};
+    tiles[1].resize(tiles[1].size() - 20);
+    WriteMap(dir.file("map"), DescriptionText({512, 256, 0, 1, 2, 0}), tiles);
+    ToolRun damaged = RunTool(kBin + "/mapinfo " + dir.file("map"));
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_NE(damaged.output.find("mapinfo: map.dt2: tile 2 ("), std::string::npos)
+        << damaged.output;
+    EXPECT_NE(damaged.output.find("does not decode"), std::string::npos);
+
+    EXPECT_EQ(RunTool(kBin + "/mapinfo").status, 2);
+}
+
+TEST(MapcutCommand, CutsWithAWorldFileAndExplainsWhatIsMissing) {
+    TempDir dir;
+    QImage image(512, 300, QImage::Format_RGB32);
+    image.fill(qRgb(20, 120, 220));
+    ASSERT_TRUE(image.save(QString::fromStdString(dir.file("area.png")), "PNG"));
+
+    ToolRun noBounds = RunTool(kBin + "/mapcut " + dir.file("area.png") + " " + dir.file("m"));
+    EXPECT_EQ(noBounds.status, 2);
+    EXPECT_NE(noBounds.output.find("no world file; give --bounds"), std::string::npos);
+
+    WriteFile(dir.file("area.pgw"), "0.01\n0\n0\n-0.01\n30.005\n50.995\n");
+    ToolRun cut = RunTool(kBin + "/mapcut --format jpeg " + dir.file("area.png") + " " + dir.file("m"));
+    EXPECT_EQ(cut.status, 0) << cut.output;
+    EXPECT_EQ(cut.output, "") << "no progress bar when standard error is not a terminal";
+    ToolRun info = RunTool(kBin + "/mapinfo " + dir.file("m"));
+    EXPECT_EQ(info.status, 0) << info.output;
+    EXPECT_NE(info.output.find("left    30\ntop     51\nright   35.1199989"), std::string::npos)
+        << info.output;
+
+    ToolRun bad = RunTool(kBin + "/mapcut --format gif " + dir.file("area.png") + " " + dir.file("m"));
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.output.find("--format: not png8, png or jpeg: gif"), std::string::npos);
+}
+
+} // namespace
