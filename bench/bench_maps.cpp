@@ -1,0 +1,148 @@
+#include "bench_maps.h"
+
+#include "package_writer.h"
+#include "tile_encoder.h"
+
+#include "map/map_package.h"
+
+#include "platform/kernel.h"
+
+#include <QImage>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace bench {
+
+namespace {
+
+struct Folder {
+    Folder() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "tarvo-bench-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("mkdtemp failed");
+        }
+        path = pattern;
+    }
+    ~Folder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    std::string path;
+};
+
+void putWord(std::FILE* f, std::uint32_t v) {
+    unsigned char b[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
+                          static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
+    std::fwrite(b, 1, 4, f);
+}
+
+void check(bool ok, const std::string& what) {
+    if (!ok) {
+        throw std::runtime_error(what);
+    }
+}
+
+} // namespace
+
+const std::string& WorkDir() {
+    static Folder folder;
+    return folder.path;
+}
+
+std::string SampleMapPrefix() { return TARVO_BINARY_DIR "/map"; }
+
+std::string TableOnlyMap(std::uint32_t tiles, std::uint32_t bytesPerTile) {
+    std::uint32_t columns = std::uint32_t(std::ceil(std::sqrt(double(tiles))));
+    while (tiles % columns != 0) {
+        ++columns;
+    }
+    const std::uint32_t rows = tiles / columns;
+    const std::string prefix =
+        WorkDir() + "/table-" + std::to_string(tiles) + "-" + std::to_string(bytesPerTile);
+    std::string error;
+    check(mapcut::WriteZipArchive(
+              prefix + ".dt1",
+              {{"desc.txt", mapcut::FormatDescription(columns * 256, rows * 256, {0, 10, 10, 0})}},
+              &error),
+          error);
+    std::FILE* f = std::fopen((prefix + ".dt2").c_str(), "wb");
+    check(f != nullptr, "cannot create " + prefix + ".dt2");
+    putWord(f, tiles);
+    const std::uint64_t dataStart = 4 + 4 * (std::uint64_t(tiles) + 1);
+    for (std::uint64_t i = 0; i <= tiles; ++i) {
+        putWord(f, std::uint32_t(dataStart + i * bytesPerTile));
+    }
+    std::fflush(f);
+    check(ftruncate(fileno(f), off_t(dataStart + std::uint64_t(tiles) * bytesPerTile)) == 0,
+          "ftruncate");
+    std::fclose(f);
+    return prefix;
+}
+
+const char* EncodingName(Encoding e) {
+    switch (e) {
+    case Encoding::Jpeg:
+        return "jpeg";
+    case Encoding::Png:
+        return "png";
+    case Encoding::Png8:
+        return "png8";
+    }
+    return "?";
+}
+
+std::string SampleTilesMap(Encoding encoding) {
+    static std::map<Encoding, std::string> made;
+    if (auto it = made.find(encoding); it != made.end()) {
+        return it->second;
+    }
+    MapPackage sample(platform::FromUtf8(SampleMapPrefix()).c_str());
+    check(sample.isOpen(), "the sample map: " + sample.errorText());
+    mapcut::EncoderOptions options;
+    options.format = encoding == Encoding::Jpeg  ? mapcut::TileFormat::Jpeg
+                     : encoding == Encoding::Png ? mapcut::TileFormat::Png
+                                                 : mapcut::TileFormat::Png8;
+    std::vector<std::string> tiles;
+    std::string error;
+    // Columns 4..11 of rows 4..7: the busiest part of the map, around Kyiv.
+    for (std::uint32_t row = 4; row < 8; ++row) {
+        for (std::uint32_t col = 4; col < 12; ++col) {
+            std::uint32_t n = TileNumber(sample.desc, col, row);
+            std::string bytes = TileBytes(SampleMapPrefix(), n);
+            QImage rgba = QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()),
+                                           int(bytes.size()))
+                              .convertToFormat(QImage::Format_RGBA8888);
+            std::string encoded;
+            check(mapcut::EncodeTile(rgba.constBits(), 256, options, &encoded, &error), error);
+            tiles.push_back(encoded);
+        }
+    }
+    const std::string prefix = WorkDir() + "/sample-" + EncodingName(encoding);
+    check(mapcut::WriteZipArchive(prefix + ".dt1",
+                                  {{"desc.txt", mapcut::FormatDescription(2048, 1024, {0, 1, 2, 0})}},
+                                  &error) &&
+              mapcut::WriteTileFile(prefix + ".dt2", tiles, &error),
+          error);
+    made[encoding] = prefix;
+    return prefix;
+}
+
+std::string TileBytes(const std::string& prefix, std::uint32_t n) {
+    MapPackage map(platform::FromUtf8(prefix).c_str());
+    check(map.isOpen(), prefix + ": " + map.errorText());
+    std::ifstream in(prefix + ".dt2", std::ios::binary);
+    in.seekg(map.tileOffset(n));
+    std::string bytes(std::size_t(map.tileLength(n)), '\0');
+    in.read(bytes.data(), std::streamsize(bytes.size()));
+    return bytes;
+}
+
+} // namespace bench

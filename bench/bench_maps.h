@@ -1,0 +1,31 @@
+// Map packages the benchmarks run on, made once per run in a temporary folder.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// The folder, removed at exit.
+const std::string& WorkDir();
+
+// A package whose table has `tiles` entries (a square-ish grid) and whose tile
+// data takes `bytesPerTile` each; the data is a hole in a sparse file, since
+// opening must not read it. Returns the prefix.
+std::string TableOnlyMap(std::uint32_t tiles, std::uint32_t bytesPerTile);
+
+enum class Encoding { Jpeg, Png, Png8 };
+const char* EncodingName(Encoding e);
+
+// 32 tiles of the bundled sample map (more than the cache holds), re-encoded.
+// Returns the prefix of an 8 x 4 tile package.
+std::string SampleTilesMap(Encoding encoding);
+
+// The encoded bytes of tile n of that package.
+std::string TileBytes(const std::string& prefix, std::uint32_t n);
+
+// The bundled sample map next to the benchmark binary's build folder.
+std::string SampleMapPrefix();
+
+} // namespace bench
