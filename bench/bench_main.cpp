@@ -1,9 +1,8 @@
 // Runs the benchmarks and then prints each figure as a ratio to its floor,
 // measured in the same run: shared machines are too noisy for absolute
 // times to mean much from one run to the next.
-#include <benchmark/benchmark.h>
-
 #include <QGuiApplication>
+#include <benchmark/benchmark.h>
 #include <clocale>
 #include <cstdio>
 #include <map>
@@ -12,7 +11,7 @@
 namespace {
 
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
@@ -43,15 +42,14 @@ public:
         for (const char* view : {"w:240/h:320", "w:1920/h:1080"}) {
             for (const char* zoom : {"0", "1", "2"}) {
                 static const char* names[] = {"0.5", "1", "2"};
-                ratio(std::string("draw ") + view + " zoom " + names[zoom[0] - '0'] +
-                          " vs fill",
+                ratio(std::string("draw ") + view + " zoom " + names[zoom[0] - '0'] + " vs fill",
                       std::string("DrawView/") + view + "/zoom#:" + zoom,
                       std::string("FillView/") + view);
             }
         }
     }
 
-private:
+  private:
     void ratio(const std::string& label, const std::string& measured,
                const std::string& floor) const {
         auto m = seconds_.find(measured), f = seconds_.find(floor);

@@ -1,11 +1,9 @@
 #include "bench_maps.h"
 
-#include "package_writer.h"
-#include "tile_encoder.h"
-
 #include "map/map_package.h"
-
+#include "package_writer.h"
 #include "platform/kernel.h"
+#include "tile_encoder.h"
 
 #include <QImage>
 #include <cmath>
@@ -57,7 +55,9 @@ const std::string& WorkDir() {
     return folder.path;
 }
 
-std::string SampleMapPrefix() { return TARVO_BINARY_DIR "/map"; }
+std::string SampleMapPrefix() {
+    return TARVO_BINARY_DIR "/map";
+}
 
 std::string TableOnlyMap(std::uint32_t tiles, std::uint32_t bytesPerTile) {
     std::uint32_t columns = std::uint32_t(std::ceil(std::sqrt(double(tiles))));
@@ -117,18 +117,18 @@ std::string SampleTilesMap(Encoding encoding) {
         for (std::uint32_t col = 4; col < 12; ++col) {
             std::uint32_t n = TileNumber(sample.desc, col, row);
             std::string bytes = TileBytes(SampleMapPrefix(), n);
-            QImage rgba = QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()),
-                                           int(bytes.size()))
-                              .convertToFormat(QImage::Format_RGBA8888);
+            QImage rgba =
+                QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()), int(bytes.size()))
+                    .convertToFormat(QImage::Format_RGBA8888);
             std::string encoded;
             check(mapcut::EncodeTile(rgba.constBits(), 256, options, &encoded, &error), error);
             tiles.push_back(encoded);
         }
     }
     const std::string prefix = WorkDir() + "/sample-" + EncodingName(encoding);
-    check(mapcut::WriteZipArchive(prefix + ".dt1",
-                                  {{"desc.txt", mapcut::FormatDescription(2048, 1024, {0, 1, 2, 0})}},
-                                  &error) &&
+    check(mapcut::WriteZipArchive(
+              prefix + ".dt1", {{"desc.txt", mapcut::FormatDescription(2048, 1024, {0, 1, 2, 0})}},
+              &error) &&
               mapcut::WriteTileFile(prefix + ".dt2", tiles, &error),
           error);
     made[encoding] = prefix;

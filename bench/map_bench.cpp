@@ -1,23 +1,22 @@
 // Opening, tile misses and drawing, each next to its floor.
 #include "bench_maps.h"
-#include "raw_decoders.h"
-
 #include "map/map_package.h"
 #include "map/tile_layout.h"
-
 #include "platform/gdi.h"
 #include "platform/kernel.h"
 #include "platform/offscreen_dc.h"
+#include "raw_decoders.h"
 
 #include <benchmark/benchmark.h>
-
 #include <memory>
 
 namespace {
 
 using bench::Encoding;
 
-std::u16string Wide(const std::string& s) { return platform::FromUtf8(s); }
+std::u16string Wide(const std::string& s) {
+    return platform::FromUtf8(s);
+}
 
 // ---- Opening: the cost must follow the table, not the tile bytes. ----
 
@@ -119,9 +118,9 @@ void DrawView(benchmark::State& state) {
                       ((height - grid->y0 + grid->tileSize - 1) / grid->tileSize);
     state.counters["cells"] = cells;
     state.counters["cached"] = cells <= int(TileCache::kMaxEntries);
-    state.counters["per Mpx"] = benchmark::Counter(
-        double(width) * height / 1e6, benchmark::Counter::kIsIterationInvariantRate |
-                                          benchmark::Counter::kInvert);
+    state.counters["per Mpx"] = benchmark::Counter(double(width) * height / 1e6,
+                                                   benchmark::Counter::kIsIterationInvariantRate |
+                                                       benchmark::Counter::kInvert);
 }
 
 void FillView(benchmark::State& state) {

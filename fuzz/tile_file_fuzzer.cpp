@@ -2,9 +2,7 @@
 // takes its 3 x 2 grid from the first byte), then draws it, so the table
 // checks, the reads behind them and the decoder all see hostile input.
 #include "map/map_package.h"
-
 #include "package_writer.h"
-
 #include "platform/kernel.h"
 #include "platform/offscreen_dc.h"
 

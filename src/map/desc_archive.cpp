@@ -54,7 +54,8 @@ bool ReadDescriptionMember(unzFile archive, std::string* text, std::string* erro
         return fail(error, "desc.txt cannot be read");
     }
     std::string buffer(std::size_t(info.uncompressed_size), '\0');
-    int got = buffer.empty() ? 0 : unzReadCurrentFile(archive, buffer.data(), unsigned(buffer.size()));
+    int got =
+        buffer.empty() ? 0 : unzReadCurrentFile(archive, buffer.data(), unsigned(buffer.size()));
     // One byte more than recorded must not be there either; closing checks
     // the checksum once the whole member has been read.
     char extra = 0;

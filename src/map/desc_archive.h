@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <string>
-
 #include <unzip.h>
 
 // A description is a few hundred bytes; anything far larger is not one, and

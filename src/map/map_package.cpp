@@ -1,11 +1,10 @@
 #include "map_package.h"
 
 #include "desc_archive.h"
-#include "tile_layout.h"
-#include "tile_table.h"
-
 #include "platform/com.h"
 #include "platform/kernel.h"
+#include "tile_layout.h"
+#include "tile_table.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -17,7 +16,9 @@ namespace {
 
 constexpr std::size_t kMaxPathUnits = 255;
 
-HBRUSH windowBrush() { return reinterpret_cast<HBRUSH>(std::intptr_t(COLOR_WINDOW + 1)); }
+HBRUSH windowBrush() {
+    return reinterpret_cast<HBRUSH>(std::intptr_t(COLOR_WINDOW + 1));
+}
 
 std::string fileName(const std::u16string& path) {
     std::size_t slash = path.find_last_of(u'/');
@@ -40,7 +41,9 @@ MapPackage::MapPackage(LPCWSTR prefix) {
     }
 }
 
-MapPackage::~MapPackage() { close(); }
+MapPackage::~MapPackage() {
+    close();
+}
 
 bool MapPackage::fail(const std::u16string& path, const std::string& reason) {
     error_ = fileName(path) + ": " + reason;
@@ -144,9 +147,13 @@ std::uint32_t MapPackage::tileCount() const {
     return offsets.empty() ? 0 : std::uint32_t(offsets.size() - 1);
 }
 
-void MapPackage::trimCache() { cache.trim(); }
+void MapPackage::trimCache() {
+    cache.trim();
+}
 
-void MapPackage::clearCache() { cache.clear(); }
+void MapPackage::clearCache() {
+    cache.clear();
+}
 
 IImage* MapPackage::getTileImage(std::uint32_t n) {
     if (!open_ || n < 1 || n > tileCount()) {
@@ -225,10 +232,8 @@ void MapPackage::draw(HDC dc, float lon, float lat, const RECT& rect, float zoom
     RestoreDC(dc, -1);
 }
 
-void MapPackage::drawTile(HDC dc, const RECT& rect, int tileSize, int col, int row, int x,
-                          int y) {
-    const RECT cell{rect.left + x, rect.top + y, rect.left + x + tileSize,
-                    rect.top + y + tileSize};
+void MapPackage::drawTile(HDC dc, const RECT& rect, int tileSize, int col, int row, int x, int y) {
+    const RECT cell{rect.left + x, rect.top + y, rect.left + x + tileSize, rect.top + y + tileSize};
     IImage* image = nullptr;
     if (col >= 0 && row >= 0 && std::uint32_t(col) < desc.xtiles &&
         std::uint32_t(row) < desc.ytiles) {

@@ -3,21 +3,19 @@
 #pragma once
 
 #include "map_desc.h"
-#include "tile_cache.h"
-
 #include "platform/gdi.h"
 #include "platform/imaging.h"
 #include "platform/types.h"
+#include "tile_cache.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <unzip.h>
 #include <vector>
 
-#include <unzip.h>
-
 class MapPackage {
-public:
+  public:
     // Opens the map. Whether that worked, and if not why, is told by isOpen()
     // and errorText(); a package that failed to open holds nothing it could
     // not read, and draws only the window colour.
@@ -48,7 +46,7 @@ public:
 
     TMapDesc desc;
 
-private:
+  private:
     bool openFiles(const std::u16string& prefix);
     bool readDescription(unzFile zip, const std::u16string& path);
     bool openTileFile(const std::u16string& path);

@@ -2,7 +2,9 @@
 
 #include "platform/kernel.h"
 
-TileCache::~TileCache() { clear(); }
+TileCache::~TileCache() {
+    clear();
+}
 
 const TMapTileCacheItem* TileCache::find(std::uint32_t tile) const {
     auto it = entries_.find(tile);

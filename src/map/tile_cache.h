@@ -8,14 +8,14 @@
 #include <vector>
 
 struct TMapTileCacheItem {
-    std::uint32_t time;  // tick count when the tile was decoded
-    IImage* image;       // one reference, or null for a tile that did not decode
+    std::uint32_t time; // tick count when the tile was decoded
+    IImage* image;      // one reference, or null for a tile that did not decode
 };
 
 // Holds at most kMaxEntries tiles. Entries age by when they were decoded, not
 // by when they were last drawn, so the oldest decode is evicted first.
 class TileCache {
-public:
+  public:
     static constexpr std::size_t kMaxEntries = 21;
 
     TileCache() = default;
@@ -42,6 +42,6 @@ public:
     std::size_t size() const { return entries_.size(); }
     std::vector<std::uint32_t> tiles() const;
 
-private:
+  private:
     std::map<std::uint32_t, TMapTileCacheItem> entries_;
 };

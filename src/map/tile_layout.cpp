@@ -4,7 +4,9 @@
 
 namespace {
 
-bool fitsInt32(float v) { return v >= -2147483648.0f && v < 2147483648.0f; }
+bool fitsInt32(float v) {
+    return v >= -2147483648.0f && v < 2147483648.0f;
+}
 
 } // namespace
 

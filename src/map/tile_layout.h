@@ -7,11 +7,11 @@
 #include <optional>
 
 struct TileGrid {
-    int tileSize;  // T: the on-screen side of a cell in pixels
-    int col0;      // tile column of the first cell
-    int row0;      // tile row of the first cell
-    int x0;        // offset of the first cell from the rectangle's left, in (-2T, 0]
-    int y0;        // offset of the first cell from the rectangle's top
+    int tileSize; // T: the on-screen side of a cell in pixels
+    int col0;     // tile column of the first cell
+    int row0;     // tile row of the first cell
+    int x0;       // offset of the first cell from the rectangle's left, in (-2T, 0]
+    int y0;       // offset of the first cell from the rectangle's top
 };
 
 // The largest cell side drawn; beyond it (a zoom of 65536) the layout refuses.

@@ -30,7 +30,8 @@ bool ReadTileOffsets(std::FILE* file, std::uint64_t fileSize, std::uint32_t coun
         return false;
     }
     std::vector<unsigned char> raw(std::size_t(4 * entries));
-    if (std::fseek(file, 4, SEEK_SET) != 0 || std::fread(raw.data(), 1, raw.size(), file) != raw.size()) {
+    if (std::fseek(file, 4, SEEK_SET) != 0 ||
+        std::fread(raw.data(), 1, raw.size(), file) != raw.size()) {
         *error = "offset table cannot be read";
         return false;
     }

@@ -15,7 +15,9 @@ locale_t cLocale() {
 
 } // namespace
 
-double CStringToDouble(const char* text) { return strtod_l(text, nullptr, cLocale()); }
+double CStringToDouble(const char* text) {
+    return strtod_l(text, nullptr, cLocale());
+}
 
 int CStringToInt(const char* text) {
     long long value = strtoll_l(text, nullptr, 10, cLocale());

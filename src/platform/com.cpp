@@ -35,7 +35,9 @@ BuiltinClass* findBuiltin(REFCLSID clsid) {
 
 } // namespace
 
-HRESULT CoInitializeEx(void*, DWORD) { return initCount++ == 0 ? S_OK : S_FALSE; }
+HRESULT CoInitializeEx(void*, DWORD) {
+    return initCount++ == 0 ? S_OK : S_FALSE;
+}
 
 void CoUninitialize() {
     if (initCount > 0) {
@@ -85,7 +87,9 @@ void CoTaskMemFree(void* block) {
 
 namespace platform::testing {
 
-long OutstandingTaskMemBlocks() { return outstandingBlocks.load(); }
+long OutstandingTaskMemBlocks() {
+    return outstandingBlocks.load();
+}
 
 void SetBuiltinClassAvailable(REFCLSID clsid, bool available) {
     if (BuiltinClass* c = findBuiltin(clsid)) {

@@ -27,8 +27,8 @@ using CLSID = GUID;
 using REFIID = const IID&;
 using REFCLSID = const CLSID&;
 
-constexpr IID IID_IUnknown = {0x00000000, 0x0000, 0x0000,
-                              {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr IID IID_IUnknown = {
+    0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 // The base of every object interface. Objects are reference counted; the
 // destructor is protected so an interface pointer is only ever Released.
@@ -37,7 +37,7 @@ struct IUnknown {
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
 
-protected:
+  protected:
     ~IUnknown() = default;
 };
 
@@ -52,8 +52,7 @@ void CoUninitialize();
 // Creates an object of a registered class. Fails with CO_E_NOTINITIALIZED when
 // the calling thread has not initialised COM, CLASS_E_NOAGGREGATION for an
 // outer object and REGDB_E_CLASSNOTREG for an unknown class.
-HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid,
-                         void** object);
+HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid, void** object);
 
 void* CoTaskMemAlloc(std::size_t size);
 void CoTaskMemFree(void* block);

@@ -5,12 +5,12 @@
 #include "com.h"
 #include "gdi.h"
 
-constexpr CLSID CLSID_ImagingFactory = {0x327ABDA8, 0x072B, 0x11D3,
-                                        {0x9D, 0x7B, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
-constexpr IID IID_IImagingFactory = {0x327ABDA7, 0x072B, 0x11D3,
-                                     {0x9D, 0x7B, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
-constexpr IID IID_IImage = {0x327ABDA9, 0x072B, 0x11D3,
-                            {0x9D, 0x7B, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+constexpr CLSID CLSID_ImagingFactory = {
+    0x327ABDA8, 0x072B, 0x11D3, {0x9D, 0x7B, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+constexpr IID IID_IImagingFactory = {
+    0x327ABDA7, 0x072B, 0x11D3, {0x9D, 0x7B, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+constexpr IID IID_IImage = {
+    0x327ABDA9, 0x072B, 0x11D3, {0x9D, 0x7B, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
 
 // Who frees a buffer handed to CreateImageFromBuffer once the image exists.
 enum BufferDisposalFlag {
@@ -31,7 +31,7 @@ struct IImage : IUnknown {
     // null) stretched into dst.
     virtual HRESULT Draw(HDC dc, const RECT* dst, const RECT* src) = 0;
 
-protected:
+  protected:
     ~IImage() = default;
 };
 
@@ -42,6 +42,6 @@ struct IImagingFactory : IUnknown {
     virtual HRESULT CreateImageFromBuffer(const void* buffer, UINT size, BufferDisposalFlag flag,
                                           IImage** image) = 0;
 
-protected:
+  protected:
     ~IImagingFactory() = default;
 };

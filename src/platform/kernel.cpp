@@ -20,7 +20,9 @@ platform::testing::DebugOutputCapture* activeCapture = nullptr;
 
 } // namespace
 
-DWORD GetTickCount() { return tickSource != nullptr ? tickSource() : monotonicTicks(); }
+DWORD GetTickCount() {
+    return tickSource != nullptr ? tickSource() : monotonicTicks();
+}
 
 void OutputDebugStringW(LPCWSTR text) {
     if (text == nullptr) {
@@ -76,9 +78,13 @@ TickSource SetTickSource(TickSource source) {
     return previous;
 }
 
-DebugOutputCapture::DebugOutputCapture() : previous_(activeCapture) { activeCapture = this; }
+DebugOutputCapture::DebugOutputCapture() : previous_(activeCapture) {
+    activeCapture = this;
+}
 
-DebugOutputCapture::~DebugOutputCapture() { activeCapture = previous_; }
+DebugOutputCapture::~DebugOutputCapture() {
+    activeCapture = previous_;
+}
 
 } // namespace testing
 } // namespace platform

@@ -28,8 +28,12 @@ HDC OffscreenDC::hdc() {
     return &state_->dc;
 }
 
-int OffscreenDC::width() const { return state_->image.width(); }
-int OffscreenDC::height() const { return state_->image.height(); }
+int OffscreenDC::width() const {
+    return state_->image.width();
+}
+int OffscreenDC::height() const {
+    return state_->image.height();
+}
 
 // The raster painter writes straight into the image, so its pixels can be
 // read while the painter stays active.

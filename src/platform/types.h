@@ -48,9 +48,15 @@ struct POINT {
 constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
     return COLORREF(r) | (COLORREF(g) << 8) | (COLORREF(b) << 16);
 }
-constexpr BYTE GetRValue(COLORREF c) { return BYTE(c); }
-constexpr BYTE GetGValue(COLORREF c) { return BYTE(c >> 8); }
-constexpr BYTE GetBValue(COLORREF c) { return BYTE(c >> 16); }
+constexpr BYTE GetRValue(COLORREF c) {
+    return BYTE(c);
+}
+constexpr BYTE GetGValue(COLORREF c) {
+    return BYTE(c >> 8);
+}
+constexpr BYTE GetBValue(COLORREF c) {
+    return BYTE(c >> 16);
+}
 
 // Result codes. HRESULT values are bit patterns; the casts keep them exact.
 constexpr HRESULT S_OK = 0;
@@ -66,5 +72,9 @@ constexpr HRESULT CLASS_E_CLASSNOTAVAILABLE = HRESULT(0x80040111u);
 constexpr HRESULT REGDB_E_CLASSNOTREG = HRESULT(0x80040154u);
 constexpr HRESULT CO_E_NOTINITIALIZED = HRESULT(0x800401F0u);
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr) {
+    return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+    return hr < 0;
+}

@@ -1,7 +1,6 @@
 #include "map/map_desc.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 namespace {
@@ -62,10 +61,11 @@ TEST(MapDescription, ValuesFollowTheCConversionRules) {
         float real;
     };
     const Row rows[] = {
-        {"12abc", 12, 12.0f},    {" 7", 7, 7.0f},           {"abc", 0, 0.0f},
-        {"", 0, 0.0f},           {"30,5", 30, 30.0f},       {"\t+42", 42, 42.0f},
-        {"2.5e1", 2, 25.0f},     {"-3", 4294967293u, -3.0f}, {"1.2.3", 1, 1.2f},
-        {"99999999999", 2147483647u, 99999999999.0f},
+        {"12abc", 12, 12.0f}, {" 7", 7, 7.0f},
+        {"abc", 0, 0.0f},     {"", 0, 0.0f},
+        {"30,5", 30, 30.0f},  {"\t+42", 42, 42.0f},
+        {"2.5e1", 2, 25.0f},  {"-3", 4294967293u, -3.0f},
+        {"1.2.3", 1, 1.2f},   {"99999999999", 2147483647u, 99999999999.0f},
     };
     for (const Row& r : rows) {
         TMapDesc d = ParseMapDescription(Pairs(r.line, "1", r.line, "1", "1", "1"));

@@ -1,15 +1,12 @@
 #include "map/map_package.h"
-
 #include "map_fixture.h"
 #include "package_writer.h"
-
 #include "platform/com.h"
 #include "platform/kernel.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <functional>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -51,7 +48,7 @@ void SetZipFlag(const std::string& path, std::uint8_t bit) {
 }
 
 class MapPackageTest : public ::testing::Test {
-protected:
+  protected:
     std::string prefix() const { return dir.file("map"); }
     std::unique_ptr<MapPackage> open() {
         return std::make_unique<MapPackage>(Wide(prefix()).c_str());
@@ -113,7 +110,10 @@ TEST_F(MapPackageTest, RefusesDamagedArchivesWithAReasonNamingTheFile) {
         {"missing", [&] { std::remove(dt1.c_str()); },
          "map.dt1: cannot open (No such file or directory)"},
         {"not a zip", [&] { WriteFile(dt1, "width\n768\n"); }, "map.dt1: not a zip archive"},
-        {"no description", [&] { WriteArchive(dt1, {{"other.txt", "x"}}); },
+        {"no description",
+         [&] {
+             WriteArchive(dt1, {{"other.txt", "x"}});
+         },
          "map.dt1: desc.txt not found"},
         {"encrypted",
          [&] {
@@ -121,7 +121,10 @@ TEST_F(MapPackageTest, RefusesDamagedArchivesWithAReasonNamingTheFile) {
              SetZipFlag(dt1, 1);
          },
          "map.dt1: desc.txt is encrypted"},
-        {"oversized", [&] { WriteArchive(dt1, {{"desc.txt", std::string(70000, '1')}}); },
+        {"oversized",
+         [&] {
+             WriteArchive(dt1, {{"desc.txt", std::string(70000, '1')}});
+         },
          "map.dt1: desc.txt is 70000 bytes, more than a description can be"},
         {"corrupt",
          [&] {
@@ -132,10 +135,15 @@ TEST_F(MapPackageTest, RefusesDamagedArchivesWithAReasonNamingTheFile) {
          },
          "map.dt1: desc.txt is damaged (it does not inflate to its recorded size and "
          "checksum)"},
-        {"empty description", [&] { WriteArchive(dt1, {{"desc.txt", ""}}); },
+        {"empty description",
+         [&] {
+             WriteArchive(dt1, {{"desc.txt", ""}});
+         },
          "map.dt1: desc.txt gives a width of 0"},
         {"flat map",
-         [&] { WriteArchive(dt1, {{"desc.txt", DescriptionText({768, 512, 30, 50, 30, 49})}}); },
+         [&] {
+             WriteArchive(dt1, {{"desc.txt", DescriptionText({768, 512, 30, 50, 30, 49})}});
+         },
          "map.dt1: desc.txt gives the same longitude for the left and right edges"},
     };
     for (const Case& c : cases) {
@@ -214,13 +222,14 @@ TEST_F(MapPackageTest, RefusesAPathTooLongForTheMapNames) {
     std::u16string prefix(252, u'a');
     MapPackage map(prefix.c_str());
     EXPECT_FALSE(map.isOpen());
-    EXPECT_EQ(map.errorText(), std::string(252, 'a') + ".dt1: the path is longer than 255 characters");
+    EXPECT_EQ(map.errorText(),
+              std::string(252, 'a') + ".dt1: the path is longer than 255 characters");
 }
 
 TEST_F(MapPackageTest, ClosingFreesEveryTileBuffer) {
     WriteNumberedMap(prefix(), kThreeByTwo);
     std::string dt2 = ReadFile(prefix() + ".dt2");
-    std::memset(&dt2[dt2.size() - 50], 0x55, 50);  // tile 6 no longer decodes
+    std::memset(&dt2[dt2.size() - 50], 0x55, 50); // tile 6 no longer decodes
     WriteFile(prefix() + ".dt2", dt2);
     const long before = platform::testing::OutstandingTaskMemBlocks();
     {

@@ -1,7 +1,5 @@
 #include "map/map_package.h"
-
 #include "map_fixture.h"
-
 #include "platform/com.h"
 #include "platform/kernel.h"
 
@@ -12,13 +10,15 @@ namespace {
 using namespace testsupport;
 
 DWORD fakeNow = 0;
-DWORD FakeTicks() { return fakeNow; }
+DWORD FakeTicks() {
+    return fakeNow;
+}
 
 // A 6 x 4 map: 24 tiles, more than the cache holds.
 const MapSpec kSixByFour{1536, 1024, 0.0, 4.0, 6.0, 0.0};
 
 class TileCacheTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         previous_ = platform::testing::SetTickSource(FakeTicks);
         WriteNumberedMap(dir.file("map"), kSixByFour);
@@ -40,7 +40,7 @@ protected:
     TempDir dir;
     std::unique_ptr<MapPackage> map;
 
-private:
+  private:
     platform::testing::TickSource previous_ = nullptr;
 };
 

@@ -1,13 +1,10 @@
 #include "map/map_package.h"
 #include "map/tile_layout.h"
-
 #include "map_fixture.h"
-
 #include "platform/offscreen_dc.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -19,7 +16,9 @@ const COLORREF kUntouched = RGB(1, 2, 3);
 // 1/1024 degree per pixel both ways; 16 x 8 tiles from (30, 50) to (34, 48).
 const MapSpec kGrid{4096, 2048, 30.0, 50.0, 34.0, 48.0};
 
-TMapDesc Desc(const MapSpec& s) { return ParseMapDescription(DescriptionText(s)); }
+TMapDesc Desc(const MapSpec& s) {
+    return ParseMapDescription(DescriptionText(s));
+}
 
 TEST(TileGrid, PlacesTheFirstCellByTruncatedPixelOffsets) {
     const TMapDesc d = Desc(kGrid);
@@ -30,12 +29,12 @@ TEST(TileGrid, PlacesTheFirstCellByTruncatedPixelOffsets) {
         int tileSize, col0, x0;
     };
     const Row rows[] = {
-        {30.5f, 240, 1.0f, 256, 1, -136},                          // px = 392
-        {30.0f + 110.0f / 1024, 240, 1.0f, 256, -1, -246},         // px = -10
-        {30.0f, 512, 1.0f, 256, -2, -256},                         // px = -T
-        {30.5f, 240, 2.0f, 512, 1, -392},                          // px = 904
-        {30.5f, 240, 0.5f, 128, 1, -8},                            // px = 136
-        {30.0f + 120.0f / 1024, 240, 1.0f, 256, 0, 0},             // px = 0
+        {30.5f, 240, 1.0f, 256, 1, -136},                  // px = 392
+        {30.0f + 110.0f / 1024, 240, 1.0f, 256, -1, -246}, // px = -10
+        {30.0f, 512, 1.0f, 256, -2, -256},                 // px = -T
+        {30.5f, 240, 2.0f, 512, 1, -392},                  // px = 904
+        {30.5f, 240, 0.5f, 128, 1, -8},                    // px = 136
+        {30.0f + 120.0f / 1024, 240, 1.0f, 256, 0, 0},     // px = 0
     };
     for (const Row& r : rows) {
         auto g = ComputeTileGrid(d, r.lon, 49.0f, r.width, 100, r.zoom);
@@ -66,7 +65,7 @@ TEST(TileGrid, RefusesZoomsAndOffsetsTheLayoutCannotDraw) {
 }
 
 class TileLayoutPixels : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         WriteNumberedMap(dir.file("map"), kGrid);
         map = std::make_unique<MapPackage>(Wide(dir.file("map")).c_str());

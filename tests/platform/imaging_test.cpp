@@ -1,19 +1,17 @@
+#include "map_fixture.h"
 #include "platform/com.h"
 #include "platform/imaging.h"
 #include "platform/offscreen_dc.h"
 
-#include "map_fixture.h"
-
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 
 namespace {
 
 using testsupport::SolidTile;
 
 class ImagingTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
         ASSERT_EQ(CoCreateInstance(CLSID_ImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
@@ -114,12 +112,13 @@ TEST(Com, CreationNeedsInitialisationAndAKnownClass) {
     EXPECT_EQ(object, nullptr);
     ASSERT_EQ(CoInitializeEx(nullptr, 0), S_OK);
     EXPECT_EQ(CoInitializeEx(nullptr, 0), S_FALSE) << "a second initialisation counts";
-    const CLSID unknown = {0x3AB4C10E, 0x673C, 0x494C, {0x98, 0xA2, 0xCC, 0x2E, 0x91, 0xA4, 0x81, 0x16}};
+    const CLSID unknown = {
+        0x3AB4C10E, 0x673C, 0x494C, {0x98, 0xA2, 0xCC, 0x2E, 0x91, 0xA4, 0x81, 0x16}};
     EXPECT_EQ(CoCreateInstance(unknown, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object),
               REGDB_E_CLASSNOTREG);
-    EXPECT_EQ(CoCreateInstance(CLSID_ImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IImage,
-                               &object),
-              E_NOINTERFACE);
+    EXPECT_EQ(
+        CoCreateInstance(CLSID_ImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IImage, &object),
+        E_NOINTERFACE);
     EXPECT_EQ(CoCreateInstance(CLSID_ImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                                &object),
               S_OK);

@@ -1,9 +1,8 @@
 #include "map_fixture.h"
 
 #include "package_writer.h"
-#include "tile_encoder.h"
-
 #include "platform/kernel.h"
+#include "tile_encoder.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -30,7 +29,9 @@ std::string DescriptionText(const MapSpec& s) {
     return mapcut::FormatDescription(s.width, s.height, {s.left, s.top, s.right, s.bottom});
 }
 
-COLORREF TileColour(std::uint32_t n) { return RGB(BYTE(n), BYTE(n >> 8), 0x40); }
+COLORREF TileColour(std::uint32_t n) {
+    return RGB(BYTE(n), BYTE(n >> 8), 0x40);
+}
 
 std::string SolidTile(COLORREF colour, int side, bool jpeg) {
     std::vector<std::uint8_t> rgba(std::size_t(side) * side * 4);
@@ -78,6 +79,8 @@ void WriteFile(const std::string& path, const std::string& bytes) {
     out.write(bytes.data(), std::streamsize(bytes.size()));
 }
 
-std::u16string Wide(const std::string& text) { return platform::FromUtf8(text); }
+std::u16string Wide(const std::string& text) {
+    return platform::FromUtf8(text);
+}
 
 } // namespace testsupport

@@ -1,16 +1,12 @@
 #include "cutter.h"
+#include "map/map_package.h"
+#include "map_fixture.h"
+#include "platform/offscreen_dc.h"
 #include "world_file.h"
 
-#include "map/map_package.h"
-
-#include "map_fixture.h"
-
-#include "platform/offscreen_dc.h"
-
 #include <QImage>
-#include <gtest/gtest.h>
-
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <tiffio.h>
 
 namespace {
@@ -20,7 +16,9 @@ using namespace testsupport;
 // 3.5 x 2.5 tiles; each 256-pixel block has its own colour.
 constexpr int kWidth = 896, kHeight = 640;
 
-COLORREF BlockColour(int col, int row) { return RGB(BYTE(40 + 50 * col), BYTE(30 + 70 * row), 90); }
+COLORREF BlockColour(int col, int row) {
+    return RGB(BYTE(40 + 50 * col), BYTE(30 + 70 * row), 90);
+}
 
 QImage TestImage() {
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
@@ -123,8 +121,8 @@ TEST(Mapcut, QuantisesTilesOfManyColoursToAPalette) {
     }
     ASSERT_TRUE(image.save(QString::fromStdString(dir.file("in.png")), "PNG"));
     std::string error;
-    ASSERT_TRUE(Cut(dir.file("in.png"), dir.file("out"), mapcut::TileFormat::Png8, &error,
-                    {0, 1, 1, 0}))
+    ASSERT_TRUE(
+        Cut(dir.file("in.png"), dir.file("out"), mapcut::TileFormat::Png8, &error, {0, 1, 1, 0}))
         << error;
     MapPackage map(Wide(dir.file("out")).c_str());
     ASSERT_TRUE(map.isOpen());
@@ -176,7 +174,8 @@ TEST(WorldFile, GivesTheOuterEdgesOfTheImage) {
 
     WriteFile(dir.file("map.pgw"), "0.5\n0.1\n0\n-0.25\n10.25\n49.875\n");
     EXPECT_FALSE(mapcut::ReadWorldFile(dir.file("map.pgw"), 100, 40, &b, &error));
-    EXPECT_EQ(error, dir.file("map.pgw") + ": the image is rotated; only north-up images can be cut");
+    EXPECT_EQ(error,
+              dir.file("map.pgw") + ": the image is rotated; only north-up images can be cut");
     WriteFile(dir.file("map.pgw"), "0.5\n0\n");
     EXPECT_FALSE(mapcut::ReadWorldFile(dir.file("map.pgw"), 100, 40, &b, &error));
 

@@ -2,9 +2,8 @@
 #include "map_fixture.h"
 
 #include <QImage>
-#include <gtest/gtest.h>
-
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 namespace {
@@ -70,7 +69,8 @@ TEST(MapcutCommand, CutsWithAWorldFileAndExplainsWhatIsMissing) {
     EXPECT_NE(noBounds.output.find("no world file; give --bounds"), std::string::npos);
 
     WriteFile(dir.file("area.pgw"), "0.01\n0\n0\n-0.01\n30.005\n50.995\n");
-    ToolRun cut = RunTool(kBin + "/mapcut --format jpeg " + dir.file("area.png") + " " + dir.file("m"));
+    ToolRun cut =
+        RunTool(kBin + "/mapcut --format jpeg " + dir.file("area.png") + " " + dir.file("m"));
     EXPECT_EQ(cut.status, 0) << cut.output;
     EXPECT_EQ(cut.output, "") << "no progress bar when standard error is not a terminal";
     ToolRun info = RunTool(kBin + "/mapinfo " + dir.file("m"));
@@ -78,7 +78,8 @@ TEST(MapcutCommand, CutsWithAWorldFileAndExplainsWhatIsMissing) {
     EXPECT_NE(info.output.find("left    30\ntop     51\nright   35.1199989"), std::string::npos)
         << info.output;
 
-    ToolRun bad = RunTool(kBin + "/mapcut --format gif " + dir.file("area.png") + " " + dir.file("m"));
+    ToolRun bad =
+        RunTool(kBin + "/mapcut --format gif " + dir.file("area.png") + " " + dir.file("m"));
     EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.output.find("--format: not png8, png or jpeg: gif"), std::string::npos);
 }

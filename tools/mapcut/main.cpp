@@ -3,9 +3,8 @@
 //   mapcut [--bounds LEFT TOP RIGHT BOTTOM] [--format png8|png|jpeg]
 //          [--quality Q] [--colours N] [--quiet] IMAGE PREFIX
 #include "cutter.h"
-#include "world_file.h"
-
 #include "platform/c_numbers.h"
+#include "world_file.h"
 
 #include <cmath>
 #include <cstdio>

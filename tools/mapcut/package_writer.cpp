@@ -17,16 +17,16 @@ std::string shortest(double v) {
 
 bool putWord(std::FILE* f, std::uint32_t v) {
     unsigned char b[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
-                        static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
+                          static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
     return std::fwrite(b, 1, 4, f) == 4;
 }
 
 } // namespace
 
 std::string FormatDescription(std::uint32_t width, std::uint32_t height, const Bounds& b) {
-    return "width\n" + std::to_string(width) + "\nheight\n" + std::to_string(height) +
-           "\nleft\n" + shortest(b.left) + "\ntop\n" + shortest(b.top) + "\nright\n" +
-           shortest(b.right) + "\nbottom\n" + shortest(b.bottom) + "\n";
+    return "width\n" + std::to_string(width) + "\nheight\n" + std::to_string(height) + "\nleft\n" +
+           shortest(b.left) + "\ntop\n" + shortest(b.top) + "\nright\n" + shortest(b.right) +
+           "\nbottom\n" + shortest(b.bottom) + "\n";
 }
 
 bool WriteZipArchive(const std::string& path, const std::vector<ZipMember>& members,

@@ -43,8 +43,8 @@ bool writePng(int side, int colourType, const std::uint8_t* pixels, std::size_t 
     }
     png_set_write_fn(png, out, appendToString, nullptr);
     png_set_compression_level(png, 9);
-    png_set_IHDR(png, info, png_uint_32(side), png_uint_32(side), 8, colourType,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, png_uint_32(side), png_uint_32(side), 8, colourType, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (palette != nullptr) {
         png_set_PLTE(png, info, palette->colours.data(), int(palette->colours.size()));
         if (!palette->alphas.empty()) {
@@ -119,13 +119,14 @@ bool quantisedPalette(const std::uint8_t* rgba, int side, int colours, Palette* 
     bool ok = image != nullptr && liq_image_quantize(image, attr, &result) == LIQ_OK;
     if (ok) {
         p->indices.resize(std::size_t(side) * side);
-        ok = liq_write_remapped_image(result, image, p->indices.data(), p->indices.size()) ==
-             LIQ_OK;
+        ok =
+            liq_write_remapped_image(result, image, p->indices.data(), p->indices.size()) == LIQ_OK;
     }
     if (ok) {
         const liq_palette* pal = liq_get_palette(result);
         for (unsigned i = 0; i < pal->count; ++i) {
-            p->colours.push_back(png_color{pal->entries[i].r, pal->entries[i].g, pal->entries[i].b});
+            p->colours.push_back(
+                png_color{pal->entries[i].r, pal->entries[i].g, pal->entries[i].b});
             p->alphas.push_back(pal->entries[i].a);
         }
     }
@@ -157,8 +158,8 @@ bool encodePng8(const std::uint8_t* rgba, int side, int colours, std::string* ou
 
 } // namespace
 
-bool EncodeTile(const std::uint8_t* rgba, int side, const EncoderOptions& options,
-                std::string* out, std::string* error) {
+bool EncodeTile(const std::uint8_t* rgba, int side, const EncoderOptions& options, std::string* out,
+                std::string* error) {
     out->clear();
     bool ok = false;
     switch (options.format) {

@@ -2,7 +2,6 @@
 // PREFIX.dt1 / PREFIX.dt2 and decodes every tile. Exits 0 only when the
 // package opens and every non-empty tile decodes.
 #include "map/map_package.h"
-
 #include "platform/kernel.h"
 
 #include <cstdio>
