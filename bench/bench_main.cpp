@@ -11,7 +11,7 @@
 namespace {
 
 class RatioReporter : public benchmark::ConsoleReporter {
-  public:
+public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
@@ -49,7 +49,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
         }
     }
 
-  private:
+private:
     void ratio(const std::string& label, const std::string& measured,
                const std::string& floor) const {
         auto m = seconds_.find(measured), f = seconds_.find(floor);

@@ -10,7 +10,7 @@ namespace {
 // 127 characters are stored; a longer line sets the stream's fail state, after
 // which every read yields an empty line, as does reading past the end.
 class LineReader {
-  public:
+public:
     explicit LineReader(std::string_view text) : rest_(text) {}
 
     std::string next() {
@@ -35,7 +35,7 @@ class LineReader {
         return line;
     }
 
-  private:
+private:
     static constexpr std::size_t kMaxLine = 127;
     std::string_view rest_;
     bool failed_ = false;

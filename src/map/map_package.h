@@ -15,7 +15,7 @@
 #include <vector>
 
 class MapPackage {
-  public:
+public:
     // Opens the map. Whether that worked, and if not why, is told by isOpen()
     // and errorText(); a package that failed to open holds nothing it could
     // not read, and draws only the window colour.
@@ -46,7 +46,7 @@ class MapPackage {
 
     TMapDesc desc;
 
-  private:
+private:
     bool openFiles(const std::u16string& prefix);
     bool readDescription(unzFile zip, const std::u16string& path);
     bool openTileFile(const std::u16string& path);

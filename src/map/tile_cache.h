@@ -15,7 +15,7 @@ struct TMapTileCacheItem {
 // Holds at most kMaxEntries tiles. Entries age by when they were decoded, not
 // by when they were last drawn, so the oldest decode is evicted first.
 class TileCache {
-  public:
+public:
     static constexpr std::size_t kMaxEntries = 21;
 
     TileCache() = default;
@@ -42,6 +42,6 @@ class TileCache {
     std::size_t size() const { return entries_.size(); }
     std::vector<std::uint32_t> tiles() const;
 
-  private:
+private:
     std::map<std::uint32_t, TMapTileCacheItem> entries_;
 };

@@ -37,7 +37,7 @@ struct IUnknown {
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
 
-  protected:
+protected:
     ~IUnknown() = default;
 };
 

@@ -12,7 +12,7 @@ namespace platform {
 namespace {
 
 template <class Interface> class RefCounted : public Interface {
-  public:
+public:
     ULONG AddRef() override { return ++refs_; }
     ULONG Release() override {
         ULONG left = --refs_;
@@ -22,15 +22,15 @@ template <class Interface> class RefCounted : public Interface {
         return left;
     }
 
-  protected:
+protected:
     virtual ~RefCounted() = default;
 
-  private:
+private:
     std::atomic<ULONG> refs_{1};
 };
 
 class DecodedImage final : public RefCounted<IImage> {
-  public:
+public:
     explicit DecodedImage(QImage pixels) : pixels_(std::move(pixels)) {}
 
     HRESULT QueryInterface(REFIID iid, void** object) override {
@@ -74,12 +74,12 @@ class DecodedImage final : public RefCounted<IImage> {
         return S_OK;
     }
 
-  private:
+private:
     QImage pixels_;
 };
 
 class ImagingFactory final : public RefCounted<IImagingFactory> {
-  public:
+public:
     HRESULT QueryInterface(REFIID iid, void** object) override {
         if (object == nullptr) {
             return E_POINTER;
@@ -116,7 +116,7 @@ class ImagingFactory final : public RefCounted<IImagingFactory> {
         return S_OK;
     }
 
-  private:
+private:
     TileDecoder decoder_;
 };
 

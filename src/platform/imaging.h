@@ -31,7 +31,7 @@ struct IImage : IUnknown {
     // null) stretched into dst.
     virtual HRESULT Draw(HDC dc, const RECT* dst, const RECT* src) = 0;
 
-  protected:
+protected:
     ~IImage() = default;
 };
 
@@ -42,6 +42,6 @@ struct IImagingFactory : IUnknown {
     virtual HRESULT CreateImageFromBuffer(const void* buffer, UINT size, BufferDisposalFlag flag,
                                           IImage** image) = 0;
 
-  protected:
+protected:
     ~IImagingFactory() = default;
 };

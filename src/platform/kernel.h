@@ -36,14 +36,14 @@ TickSource SetTickSource(TickSource source);
 
 // Collects everything written with OutputDebugStringW while it lives.
 class DebugOutputCapture {
-  public:
+public:
     DebugOutputCapture();
     ~DebugOutputCapture();
     DebugOutputCapture(const DebugOutputCapture&) = delete;
     DebugOutputCapture& operator=(const DebugOutputCapture&) = delete;
     const std::u16string& text() const { return text_; }
 
-  private:
+private:
     friend void ::OutputDebugStringW(LPCWSTR);
     std::u16string text_;
     DebugOutputCapture* previous_;

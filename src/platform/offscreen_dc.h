@@ -10,7 +10,7 @@
 namespace platform {
 
 class OffscreenDC {
-  public:
+public:
     // A width x height RGB32 image filled with the colour, and a painter on it.
     OffscreenDC(int width, int height, COLORREF fill = RGB(0, 0, 0));
     ~OffscreenDC();
@@ -25,7 +25,7 @@ class OffscreenDC {
     // Writes the image as PNG, for looking at a failed test's output.
     bool save(const std::string& path);
 
-  private:
+private:
     struct State;
     std::unique_ptr<State> state_;
 };

@@ -10,7 +10,7 @@ namespace platform {
 // Decodes PNG and JPEG. Opaque images come out as RGB32, images with alpha as
 // premultiplied ARGB32: both are what the raster painter blits directly.
 class TileDecoder {
-  public:
+public:
     TileDecoder();
     ~TileDecoder();
     TileDecoder(const TileDecoder&) = delete;
@@ -19,7 +19,7 @@ class TileDecoder {
     // A null image when the bytes are not a complete PNG or JPEG.
     QImage decode(const std::uint8_t* data, std::size_t size);
 
-  private:
+private:
     QImage decodeJpeg(const std::uint8_t* data, std::size_t size);
     static QImage decodePng(const std::uint8_t* data, std::size_t size);
 

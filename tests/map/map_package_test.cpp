@@ -48,7 +48,7 @@ void SetZipFlag(const std::string& path, std::uint8_t bit) {
 }
 
 class MapPackageTest : public ::testing::Test {
-  protected:
+protected:
     std::string prefix() const { return dir.file("map"); }
     std::unique_ptr<MapPackage> open() {
         return std::make_unique<MapPackage>(Wide(prefix()).c_str());

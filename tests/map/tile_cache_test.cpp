@@ -18,7 +18,7 @@ DWORD FakeTicks() {
 const MapSpec kSixByFour{1536, 1024, 0.0, 4.0, 6.0, 0.0};
 
 class TileCacheTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         previous_ = platform::testing::SetTickSource(FakeTicks);
         WriteNumberedMap(dir.file("map"), kSixByFour);
@@ -40,7 +40,7 @@ class TileCacheTest : public ::testing::Test {
     TempDir dir;
     std::unique_ptr<MapPackage> map;
 
-  private:
+private:
     platform::testing::TickSource previous_ = nullptr;
 };
 

@@ -65,7 +65,7 @@ TEST(TileGrid, RefusesZoomsAndOffsetsTheLayoutCannotDraw) {
 }
 
 class TileLayoutPixels : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         WriteNumberedMap(dir.file("map"), kGrid);
         map = std::make_unique<MapPackage>(Wide(dir.file("map")).c_str());

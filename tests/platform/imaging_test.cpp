@@ -11,7 +11,7 @@ namespace {
 using testsupport::SolidTile;
 
 class ImagingTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
         ASSERT_EQ(CoCreateInstance(CLSID_ImagingFactory, nullptr, CLSCTX_INPROC_SERVER,

@@ -13,7 +13,7 @@ namespace testsupport {
 // A fresh folder under the system's temporary folder, removed with its
 // contents when the object goes.
 class TempDir {
-  public:
+public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -21,7 +21,7 @@ class TempDir {
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
 
-  private:
+private:
     std::string path_;
 };
 

@@ -16,7 +16,7 @@ namespace {
 // ---- PNG, read row by row with libpng ----
 
 class PngSource final : public ImageSource {
-  public:
+public:
     ~PngSource() override {
         png_destroy_read_struct(&png_, &info_, nullptr);
         if (file_ != nullptr) {
@@ -48,7 +48,7 @@ class PngSource final : public ImageSource {
         return true;
     }
 
-  private:
+private:
     bool readHeader() {
         if (setjmp(png_jmpbuf(png_))) {
             return false;
@@ -94,7 +94,7 @@ void jpegErrorExit(j_common_ptr cinfo) {
 }
 
 class JpegSource final : public ImageSource {
-  public:
+public:
     ~JpegSource() override {
         jpeg_destroy_decompress(&cinfo_);
         if (file_ != nullptr) {
@@ -124,7 +124,7 @@ class JpegSource final : public ImageSource {
         return true;
     }
 
-  private:
+private:
     bool start() {
         if (setjmp(error_.jump)) {
             return false;
@@ -159,7 +159,7 @@ class JpegSource final : public ImageSource {
 // ---- TIFF, read a band at a time through libtiff's RGBA interface ----
 
 class TiffSource final : public ImageSource {
-  public:
+public:
     ~TiffSource() override {
         if (begun_) {
             TIFFRGBAImageEnd(&image_);
@@ -197,7 +197,7 @@ class TiffSource final : public ImageSource {
         return true;
     }
 
-  private:
+private:
     TIFF* tiff_ = nullptr;
     TIFFRGBAImage image_{};
     bool begun_ = false;

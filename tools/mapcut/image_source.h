@@ -9,14 +9,14 @@
 namespace mapcut {
 
 class ImageSource {
-  public:
+public:
     virtual ~ImageSource() = default;
     std::uint32_t width() const { return width_; }
     std::uint32_t height() const { return height_; }
     // Reads the next `rows` rows as RGBA, each width() * 4 bytes.
     virtual bool readRows(std::uint8_t* rgba, std::uint32_t rows, std::string* error) = 0;
 
-  protected:
+protected:
     std::uint32_t width_ = 0;
     std::uint32_t height_ = 0;
 };

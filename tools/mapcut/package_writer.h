@@ -32,7 +32,7 @@ bool WriteZipArchive(const std::string& path, const std::vector<ZipMember>& memb
 // Streams tiles into a tile file: the count and a table of offsets first, the
 // tile bytes after it, and the table filled in by finish().
 class TileFileWriter {
-  public:
+public:
     TileFileWriter() = default;
     ~TileFileWriter();
     TileFileWriter(const TileFileWriter&) = delete;
@@ -42,7 +42,7 @@ class TileFileWriter {
     bool add(std::string_view tile, std::string* error);
     bool finish(std::string* error);
 
-  private:
+private:
     std::FILE* file_ = nullptr;
     std::uint32_t count_ = 0;
     std::vector<std::int32_t> offsets_;
