@@ -87,29 +87,15 @@ std::string TableOnlyMap(std::uint32_t tiles, std::uint32_t bytesPerTile) {
     return prefix;
 }
 
-const char* EncodingName(Encoding e) {
-    switch (e) {
-    case Encoding::Jpeg:
-        return "jpeg";
-    case Encoding::Png:
-        return "png";
-    case Encoding::Png8:
-        return "png8";
-    }
-    return "?";
-}
-
-std::string SampleTilesMap(Encoding encoding) {
-    static std::map<Encoding, std::string> made;
-    if (auto it = made.find(encoding); it != made.end()) {
+std::string SampleTilesMap(mapcut::TileFormat format) {
+    static std::map<mapcut::TileFormat, std::string> made;
+    if (auto it = made.find(format); it != made.end()) {
         return it->second;
     }
     MapPackage sample(platform::FromUtf8(SampleMapPrefix()).c_str());
     check(sample.isOpen(), "the sample map: " + sample.errorText());
     mapcut::EncoderOptions options;
-    options.format = encoding == Encoding::Jpeg  ? mapcut::TileFormat::Jpeg
-                     : encoding == Encoding::Png ? mapcut::TileFormat::Png
-                                                 : mapcut::TileFormat::Png8;
+    options.format = format;
     std::vector<std::string> tiles;
     std::string error;
     // Columns 4..11 of rows 4..7: the busiest part of the map, around Kyiv.
@@ -125,13 +111,13 @@ std::string SampleTilesMap(Encoding encoding) {
             tiles.push_back(encoded);
         }
     }
-    const std::string prefix = WorkDir() + "/sample-" + EncodingName(encoding);
+    const std::string prefix = WorkDir() + "/sample-" + mapcut::TileFormatName(format);
     check(mapcut::WriteZipArchive(
               prefix + ".dt1", {{"desc.txt", mapcut::FormatDescription(2048, 1024, {0, 1, 2, 0})}},
               &error) &&
               mapcut::WriteTileFile(prefix + ".dt2", tiles, &error),
           error);
-    made[encoding] = prefix;
+    made[format] = prefix;
     return prefix;
 }
 

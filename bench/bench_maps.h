@@ -1,6 +1,8 @@
 // Map packages the benchmarks run on, made once per run in a temporary folder.
 #pragma once
 
+#include "tile_encoder.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,12 +17,9 @@ const std::string& WorkDir();
 // opening must not read it. Returns the prefix.
 std::string TableOnlyMap(std::uint32_t tiles, std::uint32_t bytesPerTile);
 
-enum class Encoding { Jpeg, Png, Png8 };
-const char* EncodingName(Encoding e);
-
 // 32 tiles of the bundled sample map (more than the cache holds), re-encoded.
 // Returns the prefix of an 8 x 4 tile package.
-std::string SampleTilesMap(Encoding encoding);
+std::string SampleTilesMap(mapcut::TileFormat format);
 
 // The encoded bytes of tile n of that package.
 std::string TileBytes(const std::string& prefix, std::uint32_t n);

@@ -12,7 +12,7 @@
 
 namespace {
 
-using bench::Encoding;
+using Encoding = mapcut::TileFormat;
 
 std::u16string Wide(const std::string& s) {
     return platform::FromUtf8(s);
