@@ -10,9 +10,18 @@
 
 class QPainter;
 
+struct HGDIOBJ__ {
+    enum class Kind { Pen, Brush } kind;
+    COLORREF colour;
+    int width;
+    bool stock;
+};
+
 struct HDC__ {
     QPainter* painter = nullptr;
-    int savedStates = 0; // SaveDC levels not yet restored
+    int savedStates = 0;   // SaveDC levels not yet restored
+    HGDIOBJ pen = nullptr; // null: the stock black pen
+    POINT position{0, 0};
 };
 
 namespace platform {

@@ -2,7 +2,9 @@
 
 #include "dc_internal.h"
 
+#include <QFontMetrics>
 #include <QPainter>
+#include <cstdlib>
 
 COLORREF GetSysColor(int index) {
     switch (index & ~SYS_COLOR_INDEX_FLAG) {
@@ -17,9 +19,16 @@ COLORREF GetSysColor(int index) {
 
 namespace {
 
+// A brush value is either a system colour index plus one (with the flag) or
+// a brush object.
 QColor brushColour(HBRUSH brush) {
-    auto value = reinterpret_cast<std::uintptr_t>(brush);
-    COLORREF c = GetSysColor(int(value - 1));
+    const auto value = reinterpret_cast<std::uintptr_t>(brush);
+    COLORREF c = RGB(0, 0, 0);
+    if ((value & SYS_COLOR_INDEX_FLAG) != 0 && value < std::uintptr_t(SYS_COLOR_INDEX_FLAG) + 64) {
+        c = GetSysColor(int(value - 1));
+    } else if (value != 0) {
+        c = reinterpret_cast<const HGDIOBJ__*>(brush)->colour;
+    }
     return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
 }
 
@@ -66,4 +75,124 @@ int IntersectClipRect(HDC dc, int left, int top, int right, int bottom) {
     dc->painter->setClipRect(platform::ToQRect(RECT{left, top, right, bottom}),
                              dc->painter->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     return 1;
+}
+
+namespace {
+
+HGDIOBJ__ stockWhiteBrush{HGDIOBJ__::Kind::Brush, RGB(255, 255, 255), 0, true};
+HGDIOBJ__ stockBlackPen{HGDIOBJ__::Kind::Pen, RGB(0, 0, 0), 1, true};
+
+QColor qColour(COLORREF c) {
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+// Pixels of the line from (x0, y0) to (x1, y1), the end point left out.
+void plotLine(QPainter& p, const QColor& colour, int x0, int y0, int x1, int y1) {
+    if (y0 == y1) {
+        const int from = x1 >= x0 ? x0 : x1 + 1;
+        const int to = x1 >= x0 ? x1 : x0 + 1;
+        p.fillRect(QRect(from, y0, to - from, 1), colour);
+        return;
+    }
+    if (x0 == x1) {
+        const int from = y1 >= y0 ? y0 : y1 + 1;
+        const int to = y1 >= y0 ? y1 : y0 + 1;
+        p.fillRect(QRect(x0, from, 1, to - from), colour);
+        return;
+    }
+    // Bresenham for the general case.
+    const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
+    const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+    int error = dx + dy;
+    while (x0 != x1 || y0 != y1) {
+        p.fillRect(QRect(x0, y0, 1, 1), colour);
+        const int e2 = 2 * error;
+        if (e2 >= dy) {
+            error += dy;
+            x0 += sx;
+        }
+        if (e2 <= dx) {
+            error += dx;
+            y0 += sy;
+        }
+    }
+}
+
+} // namespace
+
+HPEN CreatePen(int, int width, COLORREF colour) {
+    return new HGDIOBJ__{HGDIOBJ__::Kind::Pen, colour, width < 1 ? 1 : width, false};
+}
+
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
+    if (dc == nullptr || object == nullptr || object->kind != HGDIOBJ__::Kind::Pen) {
+        return nullptr;
+    }
+    HGDIOBJ previous = dc->pen != nullptr ? dc->pen : &stockBlackPen;
+    dc->pen = object;
+    return previous;
+}
+
+BOOL DeleteObject(HGDIOBJ object) {
+    if (object == nullptr || object->stock) {
+        return FALSE;
+    }
+    delete object;
+    return TRUE;
+}
+
+HGDIOBJ GetStockObject(int index) {
+    switch (index) {
+    case WHITE_BRUSH:
+        return &stockWhiteBrush;
+    case BLACK_PEN:
+        return &stockBlackPen;
+    default:
+        return nullptr;
+    }
+}
+
+BOOL MoveToEx(HDC dc, int x, int y, POINT* previous) {
+    if (dc == nullptr) {
+        return FALSE;
+    }
+    if (previous != nullptr) {
+        *previous = dc->position;
+    }
+    dc->position = POINT{x, y};
+    return TRUE;
+}
+
+BOOL LineTo(HDC dc, int x, int y) {
+    if (dc == nullptr || dc->painter == nullptr) {
+        return FALSE;
+    }
+    const HGDIOBJ__& pen = dc->pen != nullptr ? *dc->pen : stockBlackPen;
+    plotLine(*dc->painter, qColour(pen.colour), dc->position.x, dc->position.y, x, y);
+    dc->position = POINT{x, y};
+    return TRUE;
+}
+
+int DrawText(HDC dc, LPCWSTR text, int length, RECT* rect, UINT) {
+    if (dc == nullptr || dc->painter == nullptr || text == nullptr || rect == nullptr) {
+        return 0;
+    }
+    const QString all =
+        length < 0 ? QString::fromUtf16(text) : QString::fromUtf16(text, qsizetype(length));
+    QPainter& p = *dc->painter;
+    p.save();
+    p.setClipRect(platform::ToQRect(*rect), Qt::IntersectClip);
+    const QFontMetrics metrics = p.fontMetrics();
+    int y = rect->top;
+    for (const QString& line : all.split(u'\n')) {
+        if (!line.isEmpty()) {
+            const int width = metrics.horizontalAdvance(line);
+            p.fillRect(QRect(rect->left, y, width, metrics.height()), Qt::white);
+            p.setPen(Qt::black);
+            p.drawText(rect->left, y + metrics.ascent(), line);
+        }
+        y += metrics.height();
+    }
+    p.restore();
+    return y - rect->top;
 }

@@ -1,9 +1,13 @@
 #include "kernel.h"
 
+#include "ui_record.h"
+
 #include <QString>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <unistd.h>
 
 namespace {
 
@@ -16,9 +20,30 @@ DWORD monotonicTicks() {
 }
 
 platform::testing::TickSource tickSource = nullptr;
+std::string moduleFileOverride;
 platform::testing::DebugOutputCapture* activeCapture = nullptr;
 
 } // namespace
+
+DWORD GetModuleFileName(void*, LPWSTR buffer, DWORD size) {
+    std::string path = moduleFileOverride;
+    if (path.empty()) {
+        char link[4096];
+        ssize_t n = readlink("/proc/self/exe", link, sizeof link - 1);
+        if (n <= 0) {
+            return 0;
+        }
+        path.assign(link, std::size_t(n));
+    }
+    const std::u16string wide = platform::FromUtf8(path);
+    if (buffer == nullptr || size == 0) {
+        return 0;
+    }
+    const std::size_t length = std::min<std::size_t>(wide.size(), size - 1);
+    std::char_traits<char16_t>::copy(buffer, wide.data(), length);
+    buffer[length] = 0;
+    return DWORD(length);
+}
 
 DWORD GetTickCount() {
     return tickSource != nullptr ? tickSource() : monotonicTicks();
@@ -34,6 +59,9 @@ void OutputDebugStringW(LPCWSTR text) {
         return;
     }
     std::string bytes = platform::ToUtf8(view);
+    if (platform::RecordingUi()) {
+        platform::RecordUiEvent("debug", {bytes});
+    }
     std::fwrite(bytes.data(), 1, bytes.size(), stderr);
     std::fflush(stderr);
 }
@@ -71,6 +99,10 @@ std::u16string FromUtf8(std::string_view text) {
 }
 
 namespace testing {
+
+void SetModuleFileName(const std::string& path) {
+    moduleFileOverride = path;
+}
 
 TickSource SetTickSource(TickSource source) {
     TickSource previous = tickSource;

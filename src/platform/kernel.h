@@ -7,6 +7,17 @@
 #include <string>
 #include <string_view>
 
+using HANDLE = void*;
+
+// The full path of the running executable (from /proc/self/exe), as UTF-16,
+// at most size - 1 units plus the terminator. Returns the length, or 0.
+DWORD GetModuleFileName(void* module, LPWSTR buffer, DWORD size);
+
+// A named mutex exists while any live process holds a handle to it. The
+// viewer only ever creates and closes one: its existence is the signal.
+HANDLE CreateMutex(void* attributes, BOOL initialOwner, LPCWSTR name);
+BOOL CloseHandle(HANDLE handle);
+
 // Milliseconds since an arbitrary start, wrapping at 2^32 like the handset's.
 DWORD GetTickCount();
 
@@ -25,9 +36,16 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR src, int srcLength, 
 namespace platform {
 
 std::string ToUtf8(std::u16string_view text);
+
+// Whether a process holds a mutex of that name. Asks without taking it.
+bool NamedMutexExists(LPCWSTR name);
 std::u16string FromUtf8(std::string_view text);
 
 namespace testing {
+
+// Makes GetModuleFileName report this path instead of the executable's;
+// empty restores the real one.
+void SetModuleFileName(const std::string& path);
 
 using TickSource = DWORD (*)();
 // Replaces the clock behind GetTickCount; null restores the real one.

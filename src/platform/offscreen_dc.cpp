@@ -1,6 +1,7 @@
 #include "offscreen_dc.h"
 
 #include "dc_internal.h"
+#include "widgets.h"
 
 #include <QImage>
 #include <QPainter>
@@ -44,6 +45,21 @@ COLORREF OffscreenDC::pixel(int x, int y) {
 
 bool OffscreenDC::save(const std::string& path) {
     return state_->image.save(QString::fromStdString(path), "PNG");
+}
+
+} // namespace platform
+
+namespace platform {
+
+std::unique_ptr<OffscreenDC> OffscreenDC::CaptureClient(HWND hwnd) {
+    HWND__* w = LiveWindow(hwnd);
+    if (w == nullptr || w->client == nullptr) {
+        return nullptr;
+    }
+    auto dc = std::make_unique<OffscreenDC>(w->client->width(), w->client->height());
+    QPainter painter(&dc->state_->image);
+    w->client->render(&painter);
+    return dc;
 }
 
 } // namespace platform

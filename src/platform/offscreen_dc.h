@@ -3,6 +3,7 @@
 #pragma once
 
 #include "gdi.h"
+#include "window.h"
 
 #include <memory>
 #include <string>
@@ -22,6 +23,9 @@ public:
     int height() const;
     // The colour at a pixel as drawn so far.
     COLORREF pixel(int x, int y);
+    // The client area of a window as its next paint draws it.
+    static std::unique_ptr<OffscreenDC> CaptureClient(HWND hwnd);
+
     // Writes the image as PNG, for looking at a failed test's output.
     bool save(const std::string& path);
 

@@ -1,0 +1,63 @@
+#include "commands.h"
+
+#include "res/resource_ids.h"
+#include "res/resources.h"
+#include "state/app_state.h"
+#include "state/view_state.h"
+
+#include "map/map_package.h"
+
+namespace {
+
+void repaint() { InvalidateRect(theApp.mainWindow, nullptr, FALSE); }
+
+void goToLastGps() {
+    theView.centreLongitude = theView.gpsLongitude;
+    theView.centreLatitude = theView.gpsLatitude;
+    repaint();
+}
+
+void goToCentre() {
+    const TMapDesc& d = theApp.mapPackage->desc;
+    theView.centreLongitude = (d.right + d.left) * 0.5f;
+    theView.centreLatitude = (d.bottom + d.top) * 0.5f;
+    theView.zoom = 1.0f;
+    repaint();
+}
+
+void showAbout(HWND hwnd) { MessageBox(hwnd, kAboutText, u"About", MB_OK); }
+
+} // namespace
+
+bool HandleCommand(HWND hwnd, UINT id) {
+    if (id >= IDM_DISPLAY_OFF && id <= IDM_DISPLAY_DMS) {
+        theView.displayFormat = std::int32_t(id - IDM_DISPLAY_OFF);
+        repaint();
+        return true;
+    }
+    if (id >= IDM_INPUT_DEGREES && id <= IDM_INPUT_DMS) {
+        theView.inputFormat = std::int32_t(id - IDM_INPUT_DEGREES);
+        repaint();
+        return true;
+    }
+    switch (id) {
+    case IDM_GOTO_LOCATION: // the go-to dialogs are not built yet
+    case IDM_REQUEST_POS:   // nor the tracker link
+    case IDM_UNINSTALL:
+        return true;
+    case IDM_GOTO_LAST_GPS:
+        goToLastGps();
+        return true;
+    case IDM_GOTO_CENTER:
+        goToCentre();
+        return true;
+    case IDM_ABOUT:
+        showAbout(hwnd);
+        return true;
+    case IDM_EXIT:
+        DestroyWindow(hwnd);
+        return true;
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,15 @@
+// The main window: its procedure routes each message to a named handler.
+#pragma once
+
+#include "platform/menu.h"
+#include "platform/window.h"
+
+LRESULT MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Sets the check marks of both format groups on a popup about to open.
+void UpdateMenuChecks(HMENU menu);
+
+// The zoom the keys keep to: T = 256 x zoom stays between 16 and 4096
+// pixels, which the layout draws and paints quickly.
+constexpr float kMinZoom = 1.0f / 16;
+constexpr float kMaxZoom = 16.0f;

@@ -1,0 +1,13 @@
+// The folder of the running program, where the map and settings.dat live.
+#pragma once
+
+#include "platform/types.h"
+
+// The position in the path where the file name begins: after the last '/'
+// that is followed by neither the end nor another '/'; the first character
+// when there is none.
+LPCWSTR FindFileNamePart(LPCWSTR path);
+LPWSTR FindFileNamePart(LPWSTR path);
+
+// Fills the buffer with the executable's folder, ending in '/'.
+void GetProgramDirectory(WCHAR (&directory)[MAX_PATH]);

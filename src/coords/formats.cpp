@@ -1,0 +1,174 @@
+#include "formats.h"
+
+#include "platform/c_numbers.h"
+#include "platform/kernel.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// Truncation toward zero to 32 bits, saturating where a cast would be
+// undefined.
+int truncate(float v) {
+    if (!(v == v)) {
+        return 0;
+    }
+    if (v >= 2147483648.0f) {
+        return 2147483647;
+    }
+    if (v <= -2147483648.0f) {
+        return -2147483647 - 1;
+    }
+    return int(v);
+}
+
+std::string fixed(double v, int decimals) {
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed,
+                                decimals);
+    return result.ec == std::errc() ? std::string(buffer, result.ptr) : std::string("?");
+}
+
+std::string padded(int v, int width) {
+    std::string digits = std::to_string(v);
+    return digits.size() < std::size_t(width) ? std::string(width - digits.size(), ' ') + digits
+                                              : digits;
+}
+
+const char kDegree[] = "\xC2\xB0";
+
+std::string sign(const CoordinateParts& p) { return p.negative ? "-" : ""; }
+
+std::string degreesMinutes(float v) {
+    const CoordinateParts p = SplitCoordinate(v);
+    return sign(p) + std::to_string(p.degrees) + kDegree + fixed(p.minutes, 4) + "'";
+}
+
+std::string degreesMinutesSeconds(float v) {
+    const CoordinateParts p = SplitCoordinate(v);
+    return sign(p) + std::to_string(p.degrees) + kDegree + std::to_string(p.wholeMinutes) + "'" +
+           fixed(p.seconds, 3) + "''";
+}
+
+std::string positionText(std::int32_t format, float lat, float lon) {
+    switch (format) {
+    case Degrees:
+        return fixed(lat, 5) + kDegree + " " + fixed(lon, 5) + kDegree;
+    case DegreesMinutes:
+        return degreesMinutes(lat) + " " + degreesMinutes(lon);
+    case DegreesMinutesSeconds:
+        return degreesMinutesSeconds(lat) + " " + degreesMinutesSeconds(lon);
+    default:
+        return {};
+    }
+}
+
+// A field as the C conversions see it: UTF-8 in a 128-byte buffer.
+std::string fieldBytes(const std::u16string& field) {
+    std::string bytes = platform::ToUtf8(field.substr(0, 127));
+    return bytes.substr(0, 127);
+}
+
+bool startsNegative(const std::string& text) {
+    std::size_t i = text.find_first_not_of(" \t\n\v\f\r");
+    return i != std::string::npos && text[i] == '-';
+}
+
+// A fraction field: its digits over 10 to the power of its length. Read as
+// a 64-bit number, so up to 18 digits keep their value.
+double fraction(const std::string& text) {
+    const double value = double(std::llabs(std::strtoll(text.c_str(), nullptr, 10)));
+    return value / std::pow(10.0, double(text.size()));
+}
+
+} // namespace
+
+float FractionalPart(float x) {
+    if (!(std::fabs(x) < 2147483648.0f)) {
+        return std::isfinite(x) ? 0.0f : x - x;
+    }
+    return x - float(truncate(x));
+}
+
+CoordinateParts SplitCoordinate(float v) {
+    CoordinateParts p{};
+    p.negative = v < 0;
+    const float a = std::fabs(v);
+    p.degrees = truncate(a);
+    p.minutes = FractionalPart(a) * 60.0f;
+    p.wholeMinutes = truncate(p.minutes);
+    p.seconds = FractionalPart(p.minutes) * 60.0f;
+    return p;
+}
+
+void FormatPositionText(std::int32_t format, float latitude, float longitude,
+                        WCHAR (&text)[kPositionTextUnits]) {
+    const std::u16string wide = platform::FromUtf8(positionText(format, latitude, longitude));
+    const std::size_t length = std::min<std::size_t>(wide.size(), kPositionTextUnits - 1);
+    std::char_traits<char16_t>::copy(text, wide.data(), length);
+    text[length] = 0;
+}
+
+std::u16string PositionText(std::int32_t format, float latitude, float longitude) {
+    WCHAR text[kPositionTextUnits];
+    FormatPositionText(format, latitude, longitude, text);
+    return text;
+}
+
+FieldTexts FillFieldTexts(std::int32_t format, float v) {
+    const CoordinateParts p = SplitCoordinate(v);
+    const std::string degrees = sign(p) + std::to_string(p.degrees);
+    FieldTexts f{};
+    switch (format) {
+    case InputDegrees:
+        f.count = 2;
+        f.field[0] = platform::FromUtf8(degrees);
+        f.field[1] = platform::FromUtf8(
+            padded(truncate(FractionalPart(std::fabs(v)) * 100000.0f), 5));
+        break;
+    case InputDegreesMinutes:
+        f.count = 3;
+        f.field[0] = platform::FromUtf8(degrees);
+        f.field[1] = platform::FromUtf8(std::to_string(p.wholeMinutes));
+        f.field[2] = platform::FromUtf8(padded(truncate(FractionalPart(p.minutes) * 10000.0f), 4));
+        break;
+    case InputDegreesMinutesSeconds:
+        f.count = 3;
+        f.field[0] = platform::FromUtf8(degrees);
+        f.field[1] = platform::FromUtf8(std::to_string(p.wholeMinutes));
+        f.field[2] = platform::FromUtf8(fixed(p.seconds, 3));
+        break;
+    default:
+        f.count = 0;
+        break;
+    }
+    return f;
+}
+
+float ParseFieldTexts(std::int32_t format, const std::u16string* fields) {
+    const std::string degreesText = fieldBytes(fields[0]);
+    const bool negative = startsNegative(degreesText);
+    const int degrees = std::abs(platform::CStringToInt(degreesText.c_str()));
+    float v = 0;
+    switch (format) {
+    case InputDegrees:
+        v = float(double(degrees) + fraction(fieldBytes(fields[1])));
+        break;
+    case InputDegreesMinutes:
+    case InputDegreesMinutesSeconds: {
+        const int minutes = platform::CStringToInt(fieldBytes(fields[1]).c_str());
+        const float a = float(degrees) + float(minutes) / 60.0f;
+        if (format == InputDegreesMinutes) {
+            v = float(double(a) + fraction(fieldBytes(fields[2])) / 60.0);
+        } else {
+            v = float(double(a) + platform::CStringToDouble(fieldBytes(fields[2]).c_str()) / 3600.0);
+        }
+        break;
+    }
+    default:
+        return 0;
+    }
+    return negative ? -v : v;
+}

@@ -1,0 +1,219 @@
+#include "settings.h"
+
+#include "formats.h"
+
+#include "app/program_directory.h"
+#include "state/view_state.h"
+#include "tracker/inbox_signal.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t kPlaceInInboxAt = 16;
+constexpr std::size_t kNumberAt = 17;
+constexpr std::size_t kDisplayFormatAt = 537;
+constexpr std::size_t kInputFormatAt = 541;
+
+void put32(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        p[i] = std::uint8_t(v >> (8 * i));
+    }
+}
+
+std::uint32_t get32(const std::uint8_t* p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+           std::uint32_t(p[3]) << 24;
+}
+
+void putFloat(std::uint8_t* p, float v) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &v, 4);
+    put32(p, bits);
+}
+
+float getFloat(const std::uint8_t* p) {
+    const std::uint32_t bits = get32(p);
+    float v;
+    std::memcpy(&v, &bits, 4);
+    return v;
+}
+
+// A float field, when the bytes hold it whole and it is a usable position.
+void takeDegrees(const std::uint8_t* bytes, std::size_t size, std::size_t at, float* field) {
+    if (size < at + 4) {
+        return;
+    }
+    const float v = getFloat(bytes + at);
+    if (std::isfinite(v) && std::fabs(v) <= 1e6f) {
+        *field = v;
+    }
+}
+
+void takeFormat(const std::uint8_t* bytes, std::size_t size, std::size_t at, std::int32_t last,
+                std::int32_t fallback, std::int32_t* field) {
+    if (size < at + 4) {
+        return;
+    }
+    const auto v = std::int32_t(get32(bytes + at));
+    *field = v >= 0 && v <= last ? v : fallback;
+}
+
+bool writeAll(int fd, const std::uint8_t* bytes, std::size_t size) {
+    while (size > 0) {
+        ssize_t n = write(fd, bytes, size);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        bytes += n;
+        size -= std::size_t(n);
+    }
+    return true;
+}
+
+std::string directoryOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+// The mode a newly created file gets: what fopen(path, "wb") would give.
+mode_t newFileMode() {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+bool writeBeside(const std::string& path, const std::uint8_t* bytes, std::size_t size) {
+    std::string temporary = directoryOf(path) + ".settings.dat.XXXXXX";
+    int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat old {};
+    const mode_t mode = stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : newFileMode();
+    bool ok = writeAll(fd, bytes, size) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    ok = ok && rename(temporary.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        unlink(temporary.c_str());
+        return false;
+    }
+    int dir = open(directoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+    return true;
+}
+
+// The last resort: overwrite the existing file, then cut it to size, so that
+// even an interrupted write leaves a file of the old length.
+bool writeInPlace(const std::string& path, const std::uint8_t* bytes, std::size_t size) {
+    int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = writeAll(fd, bytes, size) && ftruncate(fd, off_t(size)) == 0 && fsync(fd) == 0;
+    return close(fd) == 0 && ok;
+}
+
+} // namespace
+
+std::array<std::uint8_t, kSettingsSize> EncodeSettings(const SettingsRecord& r) {
+    std::array<std::uint8_t, kSettingsSize> bytes{};
+    putFloat(&bytes[0], r.centreLongitude);
+    putFloat(&bytes[4], r.centreLatitude);
+    putFloat(&bytes[8], r.gpsLongitude);
+    putFloat(&bytes[12], r.gpsLatitude);
+    bytes[kPlaceInInboxAt] = r.placeInInbox;
+    for (int i = 0; i < kTrackerNumberUnits; ++i) {
+        bytes[kNumberAt + 2 * i] = std::uint8_t(r.trackerNumber[i]);
+        bytes[kNumberAt + 2 * i + 1] = std::uint8_t(r.trackerNumber[i] >> 8);
+    }
+    put32(&bytes[kDisplayFormatAt], std::uint32_t(r.displayFormat));
+    put32(&bytes[kInputFormatAt], std::uint32_t(r.inputFormat));
+    return bytes;
+}
+
+void DecodeSettings(const std::uint8_t* bytes, std::size_t size, SettingsRecord* r) {
+    takeDegrees(bytes, size, 0, &r->centreLongitude);
+    takeDegrees(bytes, size, 4, &r->centreLatitude);
+    takeDegrees(bytes, size, 8, &r->gpsLongitude);
+    takeDegrees(bytes, size, 12, &r->gpsLatitude);
+    if (size > kPlaceInInboxAt) {
+        r->placeInInbox = bytes[kPlaceInInboxAt] != 0 ? 1 : 0;
+    }
+    if (size >= kNumberAt + 2 * kTrackerNumberUnits) {
+        for (int i = 0; i < kTrackerNumberUnits; ++i) {
+            r->trackerNumber[i] =
+                WCHAR(bytes[kNumberAt + 2 * i] | bytes[kNumberAt + 2 * i + 1] << 8);
+        }
+    }
+    r->trackerNumber[kTrackerNumberUnits - 1] = 0;
+    takeFormat(bytes, size, kDisplayFormatAt, DegreesMinutesSeconds, kDefaultDisplayFormat,
+               &r->displayFormat);
+    takeFormat(bytes, size, kInputFormatAt, InputDegreesMinutesSeconds, kDefaultInputFormat,
+               &r->inputFormat);
+}
+
+SettingsRecord CurrentSettings() {
+    SettingsRecord r{};
+    r.centreLongitude = theView.centreLongitude;
+    r.centreLatitude = theView.centreLatitude;
+    r.gpsLongitude = theView.gpsLongitude;
+    r.gpsLatitude = theView.gpsLatitude;
+    r.placeInInbox = theApp.placeInInbox;
+    std::memcpy(r.trackerNumber, theApp.trackerNumber, sizeof r.trackerNumber);
+    r.displayFormat = theView.displayFormat;
+    r.inputFormat = theView.inputFormat;
+    return r;
+}
+
+void ApplySettings(const SettingsRecord& r) {
+    theView.centreLongitude = r.centreLongitude;
+    theView.centreLatitude = r.centreLatitude;
+    theView.gpsLongitude = r.gpsLongitude;
+    theView.gpsLatitude = r.gpsLatitude;
+    theApp.placeInInbox = r.placeInInbox;
+    std::memcpy(theApp.trackerNumber, r.trackerNumber, sizeof r.trackerNumber);
+    theView.displayFormat = r.displayFormat;
+    theView.inputFormat = r.inputFormat;
+}
+
+std::string SettingsPath() {
+    WCHAR directory[MAX_PATH];
+    GetProgramDirectory(directory);
+    return platform::ToUtf8(std::u16string(directory) + u"settings.dat");
+}
+
+void LoadSettings() {
+    std::FILE* file = std::fopen(SettingsPath().c_str(), "rb");
+    if (file == nullptr) {
+        return;
+    }
+    std::uint8_t bytes[kSettingsSize];
+    const std::size_t size = std::fread(bytes, 1, sizeof bytes, file);
+    std::fclose(file);
+    SettingsRecord record = CurrentSettings();
+    DecodeSettings(bytes, size, &record);
+    ApplySettings(record);
+    SyncInboxSignal();
+}
+
+void SaveSettings() {
+    const auto bytes = EncodeSettings(CurrentSettings());
+    WriteFileSafely(SettingsPath(), bytes.data(), bytes.size());
+}
+
+bool WriteFileSafely(const std::string& path, const std::uint8_t* bytes, std::size_t size) {
+    return writeBeside(path, bytes, size) || writeInPlace(path, bytes, size);
+}

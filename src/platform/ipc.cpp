@@ -1,0 +1,241 @@
+#include "ipc.h"
+
+#include "window_internal.h"
+
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+enum FrameKind : std::uint16_t { kMessage = 1, kCopyData = 2, kForeground = 3 };
+constexpr std::size_t kHeader = 12;
+
+void put16(std::string& out, std::uint16_t v) {
+    out += char(v & 0xFF);
+    out += char(v >> 8);
+}
+void put32(std::string& out, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        out += char((v >> (8 * i)) & 0xFF);
+    }
+}
+void put64(std::string& out, std::uint64_t v) {
+    for (int i = 0; i < 8; ++i) {
+        out += char((v >> (8 * i)) & 0xFF);
+    }
+}
+std::uint64_t get(const char* p, int bytes) {
+    std::uint64_t v = 0;
+    for (int i = 0; i < bytes; ++i) {
+        v |= std::uint64_t(std::uint8_t(p[i])) << (8 * i);
+    }
+    return v;
+}
+
+std::string frame(FrameKind kind, const std::string& payload) {
+    std::string out = "TRVO";
+    put16(out, 1);
+    put16(out, kind);
+    put32(out, std::uint32_t(payload.size()));
+    return out + payload;
+}
+
+// Messages whose parameters are plain values and may cross processes.
+bool travels(UINT message) {
+    switch (message) {
+    case WM_NULL:
+    case WM_CLOSE:
+    case WM_COMMAND:
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+        return true;
+    default:
+        return message >= WM_USER && message < 0x8000;
+    }
+}
+
+bool samePeerUser(qintptr descriptor) {
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    return getsockopt(int(descriptor), SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 &&
+           peer.uid == geteuid();
+}
+
+// Sends a frame and reads the reply with plain blocking sockets: the sender
+// does not run its own message loop while it waits.
+bool exchange(const std::string& endpoint, const std::string& request, LRESULT* result) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (endpoint.size() >= sizeof address.sun_path) {
+        return false;
+    }
+    std::memcpy(address.sun_path, endpoint.c_str(), endpoint.size() + 1);
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    for (std::size_t sent = 0; ok && sent < request.size();) {
+        ssize_t n = send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
+        ok = n > 0;
+        sent += ok ? std::size_t(n) : 0;
+    }
+    char reply[12];
+    std::size_t got = 0;
+    while (ok && got < sizeof reply) {
+        ssize_t n = recv(fd, reply + got, sizeof reply - got, 0);
+        ok = n > 0;
+        got += ok ? std::size_t(n) : 0;
+    }
+    close(fd);
+    if (!ok || std::memcmp(reply, "TRVR", 4) != 0) {
+        return false;
+    }
+    *result = LRESULT(get(reply + 4, 8));
+    return true;
+}
+
+} // namespace
+
+struct IpcServer::Connection {
+    QPointer<QLocalSocket> socket;
+    std::string buffer;
+    bool busy = false;
+    bool trusted = false;
+};
+
+IpcServer::IpcServer(const std::string& path, HWND hwnd)
+    : hwnd_(hwnd), path_(path), server_(new QLocalServer(this)) {
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    ::unlink(path.c_str());
+    if (server_->listen(QString::fromStdString(path))) {
+        connect(server_, &QLocalServer::newConnection, this, [this] { accept(); });
+    }
+}
+
+IpcServer::~IpcServer() {
+    server_->close();
+    ::unlink(path_.c_str());
+}
+
+bool IpcServer::listening() const { return server_->isListening(); }
+
+void IpcServer::accept() {
+    while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        auto c = std::make_unique<Connection>();
+        c->socket = socket;
+        c->trusted = samePeerUser(socket->socketDescriptor());
+        Connection* raw = c.get();
+        connections_.push_back(std::move(c));
+        if (!raw->trusted) {
+            drop(raw); // another user's process: refused unheard
+            continue;
+        }
+        connect(socket, &QLocalSocket::readyRead, this, [this, raw] { serve(raw); });
+        connect(socket, &QLocalSocket::disconnected, this, [this, raw] {
+            if (!raw->busy) {
+                drop(raw);
+            }
+        });
+    }
+}
+
+void IpcServer::drop(Connection* c) {
+    if (c->socket != nullptr) {
+        c->socket->abort();
+        c->socket->deleteLater();
+    }
+    for (auto it = connections_.begin(); it != connections_.end(); ++it) {
+        if (it->get() == c) {
+            connections_.erase(it);
+            return;
+        }
+    }
+}
+
+void IpcServer::serve(Connection* c) {
+    if (c->busy || c->socket == nullptr) {
+        return;
+    }
+    c->buffer += c->socket->readAll().toStdString();
+    if (c->buffer.size() < kHeader) {
+        return;
+    }
+    const std::uint32_t length = std::uint32_t(get(c->buffer.data() + 8, 4));
+    if (c->buffer.compare(0, 4, "TRVO") != 0 || get(c->buffer.data() + 4, 2) != 1 ||
+        length > kMaxFramePayload) {
+        drop(c);
+        return;
+    }
+    if (c->buffer.size() < kHeader + length) {
+        return;
+    }
+    const auto kind = std::uint16_t(get(c->buffer.data() + 6, 2));
+    std::string payload = c->buffer.substr(kHeader, length);
+    c->buffer.erase(0, kHeader + length);
+
+    LRESULT result = 0;
+    c->busy = true;
+    if (kind == kMessage && payload.size() == 20 && travels(UINT(get(payload.data(), 4)))) {
+        result = SendMessage(hwnd_, UINT(get(payload.data(), 4)), WPARAM(get(payload.data() + 4, 8)),
+                             LPARAM(get(payload.data() + 12, 8)));
+    } else if (kind == kCopyData && payload.size() >= 8) {
+        COPYDATASTRUCT data{std::uintptr_t(get(payload.data(), 8)), DWORD(payload.size() - 8),
+                            payload.size() > 8 ? payload.data() + 8 : nullptr};
+        result = SendMessage(hwnd_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    } else if (kind == kForeground && payload.empty()) {
+        result = SetForegroundWindow(reinterpret_cast<HWND>(
+            reinterpret_cast<std::uintptr_t>(hwnd_) | 1));
+    } else {
+        c->busy = false;
+        drop(c);
+        return;
+    }
+    c->busy = false;
+    if (c->socket == nullptr || c->socket->state() != QLocalSocket::ConnectedState) {
+        drop(c);
+        return;
+    }
+    std::string reply = "TRVR";
+    put64(reply, std::uint64_t(result));
+    c->socket->write(reply.data(), qint64(reply.size()));
+    c->socket->flush();
+}
+
+LRESULT SendRemoteMessage(const std::string& endpoint, UINT message, WPARAM wParam,
+                          LPARAM lParam) {
+    std::string payload;
+    if (message == WM_COPYDATA) {
+        auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        if (data == nullptr || data->cbData > kMaxFramePayload - 8 ||
+            (data->cbData > 0 && data->lpData == nullptr)) {
+            return 0;
+        }
+        put64(payload, data->dwData);
+        payload.append(static_cast<const char*>(data->lpData), data->cbData);
+        LRESULT result = 0;
+        return exchange(endpoint, frame(kCopyData, payload), &result) ? result : 0;
+    }
+    if (!travels(message)) {
+        return 0;
+    }
+    put32(payload, message);
+    put64(payload, wParam);
+    put64(payload, std::uint64_t(lParam));
+    LRESULT result = 0;
+    return exchange(endpoint, frame(kMessage, payload), &result) ? result : 0;
+}
+
+bool SendForegroundRequest(const std::string& endpoint) {
+    LRESULT result = 0;
+    return exchange(endpoint, frame(kForeground, {}), &result) && result != 0;
+}
+
+} // namespace platform

@@ -1,0 +1,103 @@
+#include "shell.h"
+
+#include "ui_record.h"
+#include "widgets.h"
+
+#include <QApplication>
+#include <QMenu>
+
+BOOL SHCreateMenuBar(SHMENUBARINFO* info) {
+    if (info == nullptr || (info->dwFlags & SHCMBF_HMENU) == 0) {
+        return FALSE;
+    }
+    const MenuResource* menu =
+        platform::FindMenu(info->hInstRes, MAKEINTRESOURCE(int(info->nToolBarId)));
+    platform::FrameWidget* frame = platform::FrameOf(info->hwndParent);
+    if (menu == nullptr || frame == nullptr) {
+        return FALSE;
+    }
+    HWND bar = platform::NewWindowHandle(HWND__::Kind::MenuBar);
+    HWND__* w = platform::LiveWindow(bar);
+    w->owner = info->hwndParent;
+    w->bar = new platform::SoftKeyBar(bar, info->hwndParent, *menu, frame);
+    w->widget = w->bar.data();
+    frame->setBar(w->bar);
+    w->bar->show();
+    info->hwndMB = bar;
+    return TRUE;
+}
+
+BOOL SHNavigateBack() {
+    QWidget* active = QApplication::activeWindow();
+    platform::RecordUiEvent("back", {});
+    if (active != nullptr) {
+        active->showMinimized();
+    } else {
+        platform::MinimiseTopLevelWindows();
+    }
+    return TRUE;
+}
+
+BOOL SHInitExtraControls() { return TRUE; }
+
+BOOL SHHandleWMActivate(HWND, WPARAM, LPARAM, SHACTIVATEINFO*, DWORD) { return TRUE; }
+
+BOOL SHHandleWMSettingChange(HWND, WPARAM, LPARAM, SHACTIVATEINFO*) { return TRUE; }
+
+namespace platform::testing {
+
+namespace {
+
+SoftKeyBar* barOf(HWND bar) {
+    HWND__* w = LiveWindow(bar);
+    return w != nullptr && w->kind == HWND__::Kind::MenuBar ? w->bar.data() : nullptr;
+}
+
+void browse(HMENU menu) {
+    if (menu == nullptr || menu->menu == nullptr) {
+        return;
+    }
+    emit menu->menu->aboutToShow();
+    for (HMENU__::Item& item : menu->items) {
+        browse(item.submenu.get());
+    }
+}
+
+} // namespace
+
+HMENU SoftKeyMenu(HWND bar, int key) {
+    SoftKeyBar* b = barOf(bar);
+    return b != nullptr ? b->popup(key) : nullptr;
+}
+
+void PressSoftKey(HWND bar, int key) {
+    if (SoftKeyBar* b = barOf(bar)) {
+        b->press(key);
+    }
+}
+
+void BrowseMenu(HMENU menu) { browse(menu); }
+
+bool IsMenuItemChecked(HMENU menu, UINT id) {
+    HMENU__::Item* item = FindMenuItem(menu, id);
+    return item != nullptr && item->action != nullptr && item->action->isChecked();
+}
+
+void ChooseMenuItem(HMENU menu, UINT id) {
+    HMENU__::Item* item = FindMenuItem(menu, id);
+    if (item != nullptr && item->action != nullptr) {
+        item->action->trigger();
+    }
+}
+
+bool IsMinimised(HWND hwnd) {
+    FrameWidget* frame = FrameOf(hwnd);
+    return frame != nullptr && frame->isMinimized();
+}
+
+bool IsShown(HWND hwnd) {
+    FrameWidget* frame = FrameOf(hwnd);
+    return frame != nullptr && frame->isVisible();
+}
+
+} // namespace platform::testing

@@ -1,0 +1,146 @@
+#include "widgets.h"
+
+#include "gapi.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+
+namespace platform {
+
+ClientWidget::ClientWidget(HWND hwnd, QWidget* parent) : QWidget(parent), hwnd_(hwnd) {
+    // The window procedure paints every pixel; nothing is erased first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void ClientWidget::paintEvent(QPaintEvent*) {
+    HWND__* w = LiveWindow(hwnd_);
+    if (w == nullptr) {
+        return;
+    }
+    QPainter painter(this);
+    HDC__ dc;
+    dc.painter = &painter;
+    w->paintDc = &dc;
+    CallWindowProcedure(hwnd_, WM_PAINT, 0, 0);
+    if (HWND__* still = LiveWindow(hwnd_)) {
+        still->paintDc = nullptr;
+    }
+}
+
+// Key presses travel through the message queue as on the handset, so that
+// the loop (and an accelerator table) sees them before the window does.
+void ClientWidget::keyPressEvent(QKeyEvent* event) {
+    const int vk = VirtualKeyFromQt(event->key());
+    if (vk == 0) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    auto* frame = dynamic_cast<FrameWidget*>(window());
+    if ((vk == VK_F1 || vk == VK_F2) && frame != nullptr && frame->bar() != nullptr &&
+        frame->bar()->isVisible()) {
+        frame->bar()->press(vk == VK_F1 ? 0 : 1);
+        return;
+    }
+    const LPARAM flags = 1 | (event->isAutoRepeat() ? LPARAM(1) << 30 : 0);
+    PostMessage(hwnd_, WM_KEYDOWN, WPARAM(vk), flags);
+}
+
+void ClientWidget::keyReleaseEvent(QKeyEvent* event) {
+    const int vk = VirtualKeyFromQt(event->key());
+    if (vk == 0 || event->isAutoRepeat()) {
+        QWidget::keyReleaseEvent(event);
+        return;
+    }
+    PostMessage(hwnd_, WM_KEYUP, WPARAM(vk), LPARAM(1) | LPARAM(3) << 30);
+}
+
+SoftKeyBar::SoftKeyBar(HWND bar, HWND owner, const MenuResource& menu, QWidget* parent)
+    : QWidget(parent), bar_(bar), owner_(owner) {
+    setAutoFillBackground(true);
+    setPalette(QPalette(QColor(40, 56, 80)));
+    for (int key = 0; key < 2 && key < menu.count; ++key) {
+        setUpKey(key, menu.items[key]);
+    }
+}
+
+SoftKeyBar::~SoftKeyBar() = default;
+
+void SoftKeyBar::setUpKey(int key, const MenuResourceItem& item) {
+    auto* button = new QPushButton(QString::fromUtf16(item.text), this);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setFlat(true);
+    button->setStyleSheet("color: white; font-weight: bold;");
+    buttons_[key] = button;
+    if (item.popup != nullptr) {
+        const HWND owner = owner_;
+        MenuHandlers handlers;
+        handlers.command = [owner](UINT id) { PostMessage(owner, WM_COMMAND, id, 0); };
+        handlers.opening = [owner](HMENU popup) {
+            SendMessage(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+        };
+        popups_[key] = BuildMenu(item.popup, item.popupCount, this, handlers);
+    } else {
+        commands_[key] = item.id;
+    }
+    QObject::connect(button, &QPushButton::clicked, this, [this, key] { press(key); });
+}
+
+void SoftKeyBar::press(int key) {
+    if (key < 0 || key > 1 || buttons_[key] == nullptr) {
+        return;
+    }
+    if (popups_[key] != nullptr && popups_[key]->menu != nullptr) {
+        QMenu* menu = popups_[key]->menu;
+        QPoint corner = buttons_[key]->mapToGlobal(QPoint(0, 0));
+        menu->popup(QPoint(corner.x(), corner.y() - menu->sizeHint().height()));
+    } else {
+        PostMessage(owner_, WM_COMMAND, commands_[key], 0);
+    }
+}
+
+HMENU SoftKeyBar::popup(int key) const {
+    return key >= 0 && key < 2 ? popups_[key].get() : nullptr;
+}
+
+FrameWidget::FrameWidget(HWND hwnd, int width, int clientHeight, int barHeight)
+    : QWidget(nullptr), hwnd_(hwnd), clientHeight_(clientHeight) {
+    setFixedSize(width, clientHeight + barHeight);
+    client_ = new ClientWidget(hwnd, this);
+    client_->setGeometry(0, 0, width, clientHeight);
+    setFocusProxy(client_);
+}
+
+void FrameWidget::setBar(SoftKeyBar* bar) {
+    bar_ = bar;
+    if (bar_ != nullptr) {
+        bar_->setGeometry(0, clientHeight_, width(), height() - clientHeight_);
+        auto* layout = new QHBoxLayout(bar_);
+        layout->setContentsMargins(4, 0, 4, 0);
+        for (QPushButton* b : bar_->findChildren<QPushButton*>()) {
+            layout->addWidget(b);
+        }
+    }
+}
+
+// Closing from the desktop (title bar, Alt+F4) is the window's WM_CLOSE; its
+// default handling destroys the window as "Exit" does.
+void FrameWidget::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    if (LiveWindow(hwnd_) != nullptr) {
+        SendMessage(hwnd_, WM_CLOSE, 0, 0);
+    }
+}
+
+void FrameWidget::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        client_->setFocus();
+    }
+    QWidget::changeEvent(event);
+}
+
+} // namespace platform

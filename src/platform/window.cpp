@@ -1,0 +1,489 @@
+#include "window.h"
+
+#include "ipc.h"
+#include "ui_record.h"
+#include "widgets.h"
+#include "window_registry.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+struct WindowManager {
+    std::vector<WindowClassInfo> classes;
+    std::vector<std::unique_ptr<HWND__>> windows; // kept after destruction: handles stay unique
+    std::map<std::string, HWND> remotes;          // by endpoint
+    HWND home = nullptr;
+    std::map<int, std::unique_ptr<HICON__>> icons;
+};
+
+WindowManager& manager() {
+    static WindowManager m;
+    return m;
+}
+
+WindowClassInfo* findClass(std::u16string_view name) {
+    for (WindowClassInfo& c : manager().classes) {
+        if (c.name == name) {
+            return &c;
+        }
+    }
+    return nullptr;
+}
+
+std::u16string text(LPCWSTR s) { return s != nullptr ? std::u16string(s) : std::u16string(); }
+
+struct Screen {
+    int width = 240;
+    int height = 320;
+};
+
+Screen screen() {
+    static Screen s = [] {
+        Screen r;
+        if (const char* env = std::getenv("TARVO_SCREEN")) {
+            int w = 0, h = 0;
+            if (std::sscanf(env, "%dx%d", &w, &h) == 2 && w >= 64 && h >= 96 && w <= 8192 &&
+                h <= 8192) {
+                r.width = w;
+                r.height = h;
+            }
+        }
+        return r;
+    }();
+    return s;
+}
+
+HWND homeWindow() {
+    WindowManager& m = manager();
+    if (m.home == nullptr) {
+        m.home = NewWindowHandle(HWND__::Kind::Home);
+        LiveWindow(m.home)->className = u"DesktopExplorerWindow";
+    }
+    return m.home;
+}
+
+HWND remoteWindow(const std::string& endpoint) {
+    WindowManager& m = manager();
+    auto it = m.remotes.find(endpoint);
+    if (it != m.remotes.end() && LiveWindow(it->second) != nullptr) {
+        return it->second;
+    }
+    HWND h = NewWindowHandle(HWND__::Kind::Remote);
+    LiveWindow(h)->endpoint = endpoint;
+    m.remotes[endpoint] = h;
+    return h;
+}
+
+HWND findLocal(const std::u16string& className, LPCWSTR title) {
+    for (auto& w : manager().windows) {
+        if (!w->destroyed && w->kind == HWND__::Kind::TopLevel && w->className == className &&
+            (title == nullptr || w->title == title)) {
+            return w.get();
+        }
+    }
+    return nullptr;
+}
+
+HWND createTopLevel(WindowClassInfo& cls, LPCWSTR title, HINSTANCE instance) {
+    HWND hwnd = NewWindowHandle(HWND__::Kind::TopLevel);
+    HWND__* w = LiveWindow(hwnd);
+    w->proc = cls.proc;
+    w->className = cls.name;
+    w->title = text(title);
+    w->instance = instance;
+    const int menuHeight = GetSystemMetrics(SM_CYMENU);
+    const int clientHeight =
+        GetSystemMetrics(SM_CYSCREEN) - GetSystemMetrics(SM_CYCAPTION) - menuHeight;
+    w->frame = new FrameWidget(hwnd, GetSystemMetrics(SM_CXSCREEN), clientHeight, menuHeight);
+    w->client = w->frame->client();
+    w->frame->setWindowTitle(QString::fromStdU16String(w->title));
+    if (cls.icon != nullptr) {
+        w->frame->setWindowIcon(cls.icon->icon);
+    }
+    w->published = PublishedWindow::Publish(hwnd, w->className, w->title);
+    ReleaseStartLock(w->className, &w->title);
+    return hwnd;
+}
+
+} // namespace
+
+HWND__* LiveWindow(HWND hwnd) {
+    HWND__* target = StripFlagBit(hwnd);
+    if (target == nullptr) {
+        return nullptr;
+    }
+    for (auto& w : manager().windows) {
+        if (w.get() == target) {
+            return w->destroyed ? nullptr : target;
+        }
+    }
+    return nullptr;
+}
+
+HWND NewWindowHandle(HWND__::Kind kind) {
+    auto w = std::make_unique<HWND__>();
+    w->kind = kind;
+    HWND h = w.get();
+    manager().windows.push_back(std::move(w));
+    return h;
+}
+
+LRESULT CallWindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND__* w = LiveWindow(hwnd);
+    if (w == nullptr || w->proc == nullptr) {
+        return 0;
+    }
+    return w->proc(hwnd, message, wParam, lParam);
+}
+
+FrameWidget* FrameOf(HWND hwnd) {
+    HWND__* w = LiveWindow(hwnd);
+    while (w != nullptr && w->frame == nullptr) {
+        w = LiveWindow(w->owner);
+    }
+    return w != nullptr ? w->frame.data() : nullptr;
+}
+
+void MinimiseTopLevelWindows() {
+    for (auto& w : manager().windows) {
+        if (!w->destroyed && w->kind == HWND__::Kind::TopLevel && w->frame != nullptr) {
+            w->frame->showMinimized();
+        }
+    }
+}
+
+const MenuResource* FindMenu(HINSTANCE instance, LPCWSTR name) {
+    if (instance == nullptr || instance->resources == nullptr || !IS_INTRESOURCE(name)) {
+        return nullptr;
+    }
+    const int id = int(reinterpret_cast<std::uintptr_t>(name));
+    const ResourceTable& r = *instance->resources;
+    for (int i = 0; i < r.menuCount; ++i) {
+        if (r.menus[i].id == id) {
+            return &r.menus[i];
+        }
+    }
+    return nullptr;
+}
+
+const IconResource* FindIcon(HINSTANCE instance, LPCWSTR name) {
+    if (instance == nullptr || instance->resources == nullptr || !IS_INTRESOURCE(name)) {
+        return nullptr;
+    }
+    const int id = int(reinterpret_cast<std::uintptr_t>(name));
+    const ResourceTable& r = *instance->resources;
+    for (int i = 0; i < r.iconCount; ++i) {
+        if (r.icons[i].id == id) {
+            return &r.icons[i];
+        }
+    }
+    return nullptr;
+}
+
+const DialogTemplate* FindDialog(HINSTANCE instance, LPCWSTR name) {
+    if (instance == nullptr || instance->resources == nullptr || !IS_INTRESOURCE(name)) {
+        return nullptr;
+    }
+    const int id = int(reinterpret_cast<std::uintptr_t>(name));
+    const ResourceTable& r = *instance->resources;
+    for (int i = 0; i < r.dialogCount; ++i) {
+        if (r.dialogs[i].id == id) {
+            return r.dialogs[i].dialog;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace platform
+
+using platform::LiveWindow;
+
+ATOM RegisterClass(const WNDCLASS* wc) {
+    if (wc == nullptr || wc->lpszClassName == nullptr || wc->lpfnWndProc == nullptr ||
+        platform::findClass(wc->lpszClassName) != nullptr) {
+        return 0;
+    }
+    auto& classes = platform::manager().classes;
+    classes.push_back({wc->lpszClassName, wc->lpfnWndProc, wc->hInstance, wc->hIcon, wc->style});
+    return ATOM(0xC000 + classes.size());
+}
+
+BOOL UnregisterClass(LPCWSTR className, HINSTANCE) {
+    auto& classes = platform::manager().classes;
+    for (auto it = classes.begin(); it != classes.end(); ++it) {
+        if (className != nullptr && it->name == className) {
+            classes.erase(it);
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+HWND CreateWindowEx(DWORD, LPCWSTR className, LPCWSTR title, DWORD style, int, int, int, int,
+                    HWND parent, HMENU, HINSTANCE instance, void* param) {
+    platform::WindowClassInfo* cls =
+        className != nullptr ? platform::findClass(className) : nullptr;
+    if (cls == nullptr || parent != nullptr) {
+        return nullptr; // only top-level windows of registered classes here
+    }
+    HWND hwnd = platform::createTopLevel(*cls, title, instance);
+    if (SendMessage(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(param)) == -1) {
+        DestroyWindow(hwnd);
+        return nullptr;
+    }
+    if ((style & WS_VISIBLE) != 0 && LiveWindow(hwnd) != nullptr) {
+        ShowWindow(hwnd, SW_SHOW);
+    }
+    return LiveWindow(hwnd) != nullptr ? hwnd : nullptr;
+}
+
+BOOL DestroyWindow(HWND hwnd) {
+    HWND__* w = LiveWindow(hwnd);
+    if (w == nullptr || w->kind == HWND__::Kind::Remote || w->kind == HWND__::Kind::Home) {
+        return FALSE;
+    }
+    if (w->kind == HWND__::Kind::MenuBar) {
+        if (w->bar != nullptr) {
+            if (platform::FrameWidget* frame = platform::FrameOf(w->owner)) {
+                frame->setBar(nullptr);
+            }
+            w->bar->hide();
+            w->bar->deleteLater();
+        }
+        w->destroyed = true;
+        return TRUE;
+    }
+    if (w->frame != nullptr) {
+        w->frame->hide();
+    }
+    w->published.reset();
+    platform::CallWindowProcedure(hwnd, WM_DESTROY, 0, 0);
+    w->destroyed = true;
+    if (w->frame != nullptr) {
+        w->frame->deleteLater();
+    }
+    return TRUE;
+}
+
+BOOL ShowWindow(HWND hwnd, int command) {
+    HWND__* w = LiveWindow(hwnd);
+    if (w == nullptr) {
+        return FALSE;
+    }
+    if (w->kind == HWND__::Kind::Home) {
+        // Showing the home screen puts the handset's applications behind it.
+        if (command != SW_HIDE) {
+            platform::RecordUiEvent("home", {"shown"});
+            platform::MinimiseTopLevelWindows();
+        }
+        return TRUE;
+    }
+    QWidget* widget = w->frame != nullptr ? static_cast<QWidget*>(w->frame.data())
+                                          : w->widget.data();
+    if (widget == nullptr) {
+        return FALSE;
+    }
+    const bool wasVisible = widget->isVisible();
+    switch (command) {
+    case SW_HIDE:
+        widget->hide();
+        break;
+    case SW_MINIMIZE:
+        widget->showMinimized();
+        break;
+    default:
+        if (widget->isMinimized()) {
+            widget->showNormal();
+        } else {
+            widget->show();
+        }
+        break;
+    }
+    return wasVisible ? TRUE : FALSE;
+}
+
+BOOL UpdateWindow(HWND hwnd) {
+    HWND__* w = LiveWindow(hwnd);
+    if (w == nullptr || w->client == nullptr) {
+        return FALSE;
+    }
+    w->client->repaint();
+    return TRUE;
+}
+
+BOOL IsWindow(HWND hwnd) {
+    HWND__* w = LiveWindow(hwnd);
+    if (w == nullptr) {
+        return FALSE;
+    }
+    if (w->kind == HWND__::Kind::Remote) {
+        return platform::IsEndpointAlive(w->endpoint) ? TRUE : FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindWindow(LPCWSTR className, LPCWSTR title) {
+    if (className == nullptr) {
+        return nullptr;
+    }
+    const std::u16string cls = className;
+    const std::u16string titleText = platform::text(title);
+    const std::u16string* wanted = title != nullptr ? &titleText : nullptr;
+    if (cls == u"DesktopExplorerWindow") {
+        return platform::homeWindow();
+    }
+    platform::AcquireStartLock(cls, wanted);
+    HWND found = platform::findLocal(cls, title);
+    if (found == nullptr) {
+        std::string endpoint = platform::FindPublishedWindow(cls, wanted);
+        if (!endpoint.empty()) {
+            found = platform::remoteWindow(endpoint);
+        }
+    }
+    if (found != nullptr) {
+        // A caller that found the window has no start of its own to guard.
+        platform::ReleaseStartLock(cls, wanted);
+    }
+    return found;
+}
+
+BOOL SetForegroundWindow(HWND hwnd) {
+    HWND__* w = LiveWindow(hwnd);
+    if (w == nullptr) {
+        return FALSE;
+    }
+    switch (w->kind) {
+    case HWND__::Kind::Home:
+        return ShowWindow(hwnd, SW_SHOWNA), TRUE;
+    case HWND__::Kind::Remote:
+        return platform::SendForegroundRequest(w->endpoint) ? TRUE : FALSE;
+    default:
+        break;
+    }
+    platform::FrameWidget* frame = platform::FrameOf(hwnd);
+    if (frame == nullptr) {
+        return FALSE;
+    }
+    if (frame->isMinimized()) {
+        frame->showNormal();
+    }
+    frame->show();
+    frame->raise();
+    frame->activateWindow();
+    platform::RecordUiEvent("foreground", {QString::fromStdU16String(w->title).toStdString()});
+    return TRUE;
+}
+
+HWND SetFocus(HWND hwnd) {
+    HWND__* w = LiveWindow(hwnd);
+    if (w != nullptr) {
+        QWidget* target = w->client != nullptr ? static_cast<QWidget*>(w->client.data())
+                                               : w->widget.data();
+        if (target != nullptr) {
+            target->setFocus();
+        }
+    }
+    return nullptr;
+}
+
+BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL) {
+    HWND__* w = LiveWindow(hwnd);
+    if (w == nullptr || w->client == nullptr) {
+        return FALSE;
+    }
+    if (rect != nullptr) {
+        w->client->update(platform::ToQRect(*rect));
+    } else {
+        w->client->update();
+    }
+    return TRUE;
+}
+
+HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
+    HWND__* w = LiveWindow(hwnd);
+    HDC dc = w != nullptr ? w->paintDc : nullptr;
+    if (ps != nullptr) {
+        ps->hdc = dc;
+        ps->fErase = FALSE;
+        ps->rcPaint = RECT{0, 0, 0, 0};
+        GetClientRect(hwnd, &ps->rcPaint);
+    }
+    return dc;
+}
+
+BOOL EndPaint(HWND, const PAINTSTRUCT*) { return TRUE; }
+
+BOOL GetClientRect(HWND hwnd, RECT* rect) {
+    HWND__* w = LiveWindow(hwnd);
+    if (w == nullptr || rect == nullptr || w->client == nullptr) {
+        return FALSE;
+    }
+    *rect = RECT{0, 0, w->client->width(), w->client->height()};
+    return TRUE;
+}
+
+LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM, LPARAM) {
+    switch (message) {
+    case WM_CLOSE:
+        DestroyWindow(hwnd);
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND__* w = LiveWindow(hwnd);
+    if (w == nullptr) {
+        return 0;
+    }
+    if (w->kind == HWND__::Kind::Remote) {
+        return platform::SendRemoteMessage(w->endpoint, message, wParam, lParam);
+    }
+    return platform::CallWindowProcedure(hwnd, message, wParam, lParam);
+}
+
+HICON LoadIcon(HINSTANCE instance, LPCWSTR name) {
+    const IconResource* res = platform::FindIcon(instance, name);
+    if (res == nullptr) {
+        return nullptr;
+    }
+    auto& icons = platform::manager().icons;
+    auto& slot = icons[res->id];
+    if (!slot) {
+        QImage image = QImage::fromData(res->png, int(res->size), "PNG");
+        slot = std::make_unique<HICON__>();
+        slot->icon = QIcon(QPixmap::fromImage(image));
+    }
+    return slot.get();
+}
+
+HACCEL LoadAccelerators(HINSTANCE, LPCWSTR) { return nullptr; } // no accelerator tables
+
+int TranslateAccelerator(HWND, HACCEL table, MSG*) { return table != nullptr ? 0 : 0; }
+
+int GetSystemMetrics(int index) {
+    const platform::Screen s = platform::screen();
+    switch (index) {
+    case SM_CXSCREEN:
+        return s.width;
+    case SM_CYSCREEN:
+        return s.height;
+    case SM_CYCAPTION:
+        return s.height * 20 / 320; // the handset's status bar, scaled with the screen
+    case SM_CYMENU:
+        return s.height * 26 / 320; // the soft-key bar
+    default:
+        return 0;
+    }
+}

@@ -1,0 +1,25 @@
+// Resource numbers and menu command identifiers, defined once for the
+// menus, the command dispatch and the check marks.
+#pragma once
+
+constexpr int IDI_TARVO = 101;
+constexpr int IDD_GOTO_DEGREES = 107;
+constexpr int IDD_GOTO_DEGREES_MINUTES = 108;
+constexpr int IDD_GOTO_DEGREES_MINUTES_SECONDS = 109;
+constexpr int IDD_ASK_TRACKER = 110;
+constexpr int IDR_MAIN_MENU = 129;
+constexpr int IDR_DIALOG_MENU = 130;
+constexpr int IDR_ASK_TRACKER_MENU = 131;
+constexpr int IDR_ACCELERATORS = 2; // looked for by the Pocket PC loop; there is none
+
+constexpr unsigned IDM_EXIT = 8;
+constexpr unsigned IDM_GOTO_LOCATION = 32780;
+constexpr unsigned IDM_REQUEST_POS = 32783;
+constexpr unsigned IDM_UNINSTALL = 32788;
+constexpr unsigned IDM_GOTO_LAST_GPS = 32790;
+constexpr unsigned IDM_GOTO_CENTER = 32791;
+constexpr unsigned IDM_ABOUT = 32792;
+constexpr unsigned IDM_DISPLAY_OFF = 32793; // 32793..32796: display formats 0..3
+constexpr unsigned IDM_DISPLAY_DMS = 32796;
+constexpr unsigned IDM_INPUT_DEGREES = 32797; // 32797..32799: input formats 0..2
+constexpr unsigned IDM_INPUT_DMS = 32799;

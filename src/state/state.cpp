@@ -1,0 +1,5 @@
+#include "app_state.h"
+#include "view_state.h"
+
+AppState theApp{};
+ViewState theView{};

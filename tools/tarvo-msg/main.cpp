@@ -1,0 +1,67 @@
+// tarvo-msg: sends a message to a running viewer window, as another program
+// on the handset would. For scripts and tests.
+//
+//   tarvo-msg [--class C] [--title T] find
+//   tarvo-msg ... command ID | key VK | close | foreground | copydata TEXT
+#include "platform/kernel.h"
+#include "platform/window.h"
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char kUsage[] = "usage: tarvo-msg [--class CLASS] [--title TITLE] "
+                      "find | command ID | key VK | close | foreground | copydata TEXT\n";
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "C");
+    std::string className = "TARVO", title = "tarvo";
+    int i = 1;
+    for (; i + 1 < argc && argv[i][0] == '-' && argv[i][1] == '-'; i += 2) {
+        if (std::strcmp(argv[i], "--class") == 0) {
+            className = argv[i + 1];
+        } else if (std::strcmp(argv[i], "--title") == 0) {
+            title = argv[i + 1];
+        }
+    }
+    if (i >= argc) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const std::string verb = argv[i];
+    const char* argument = i + 1 < argc ? argv[i + 1] : nullptr;
+    const std::u16string cls = platform::FromUtf8(className), name = platform::FromUtf8(title);
+    HWND window = FindWindow(cls.c_str(), name.c_str());
+    if (window == nullptr) {
+        std::fprintf(stderr, "tarvo-msg: no window of class %s titled %s\n", className.c_str(),
+                     title.c_str());
+        return 1;
+    }
+    LRESULT result = 0;
+    if (verb == "find") {
+        return 0;
+    } else if (verb == "command" && argument != nullptr) {
+        result = SendMessage(window, WM_COMMAND, WPARAM(std::strtoul(argument, nullptr, 0)), 0);
+    } else if (verb == "key" && argument != nullptr) {
+        result = SendMessage(window, WM_KEYDOWN, WPARAM(std::strtoul(argument, nullptr, 0)), 1);
+    } else if (verb == "close") {
+        result = SendMessage(window, WM_CLOSE, 0, 0);
+    } else if (verb == "foreground") {
+        result = SetForegroundWindow(window);
+    } else if (verb == "copydata" && argument != nullptr) {
+        std::u16string text = platform::FromUtf8(argument);
+        COPYDATASTRUCT data{0, DWORD((text.size() + 1) * sizeof(WCHAR)), text.data()};
+        result = SendMessage(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    } else {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    std::printf("%lld\n", static_cast<long long>(result));
+    return 0;
+}
