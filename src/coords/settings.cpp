@@ -92,11 +92,13 @@ mode_t newFileMode() {
     return 0666 & ~mask;
 }
 
-bool writeBeside(const std::string& path, const std::uint8_t* bytes, std::size_t size) {
+enum class Outcome { Written, NoTemporaryFile, Failed };
+
+Outcome writeBeside(const std::string& path, const std::uint8_t* bytes, std::size_t size) {
     std::string temporary = directoryOf(path) + ".settings.dat.XXXXXX";
     int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
-        return false;
+        return Outcome::NoTemporaryFile;
     }
     struct stat old {};
     const mode_t mode = stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : newFileMode();
@@ -105,14 +107,14 @@ bool writeBeside(const std::string& path, const std::uint8_t* bytes, std::size_t
     ok = ok && rename(temporary.c_str(), path.c_str()) == 0;
     if (!ok) {
         unlink(temporary.c_str());
-        return false;
+        return Outcome::Failed;
     }
     int dir = open(directoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         fsync(dir);
         close(dir);
     }
-    return true;
+    return Outcome::Written;
 }
 
 // The last resort: overwrite the existing file, then cut it to size, so that
@@ -215,5 +217,16 @@ void SaveSettings() {
 }
 
 bool WriteFileSafely(const std::string& path, const std::uint8_t* bytes, std::size_t size) {
-    return writeBeside(path, bytes, size) || writeInPlace(path, bytes, size);
+    // Only a folder that takes no new file sends us to the in-place write: a
+    // write that failed beside the file (a full disk) would fail over it too,
+    // half-way.
+    switch (writeBeside(path, bytes, size)) {
+    case Outcome::Written:
+        return true;
+    case Outcome::NoTemporaryFile:
+        return writeInPlace(path, bytes, size);
+    case Outcome::Failed:
+        return false;
+    }
+    return false;
 }

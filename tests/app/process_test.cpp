@@ -1,0 +1,184 @@
+// The viewer as a user starts it: real processes, each with its own copy of
+// the program next to a map, talking through the runtime folder.
+#include "map_fixture.h"
+
+#include "platform/kernel.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+
+const std::string kBin = TARVO_BINARY_DIR;
+
+class ViewerProcess : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // A hard link keeps the program's own path, and so its folder, in
+        // the test's folder; a copy where links are refused.
+        std::error_code error;
+        std::filesystem::create_hard_link(kBin + "/tarvo", program(), error);
+        if (error) {
+            std::filesystem::copy_file(kBin + "/tarvo", program());
+        }
+        testsupport::WriteNumberedMap(dir.file("map"), {1024, 512, 30, 50, 31, 49.5});
+    }
+
+    std::string program() const { return dir.file("tarvo"); }
+    std::string record() const { return dir.file("ui.log"); }
+
+    pid_t launch(const std::vector<std::string>& extraEnvironment = {}) {
+        std::vector<std::string> env;
+        for (char** e = environ; *e != nullptr; ++e) {
+            env.emplace_back(*e);
+        }
+        env.push_back("TARVO_UI_RECORD=" + record());
+        env.push_back("QT_QPA_PLATFORM=offscreen");
+        env.insert(env.end(), extraEnvironment.begin(), extraEnvironment.end());
+        std::vector<char*> envp;
+        for (std::string& s : env) {
+            envp.push_back(s.data());
+        }
+        envp.push_back(nullptr);
+        std::string path = program();
+        char* argv[] = {path.data(), nullptr};
+        pid_t pid = 0;
+        EXPECT_EQ(posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv, envp.data()), 0);
+        return pid;
+    }
+
+    // The exit status, or -1 when the process is still running after `wait`.
+    static int waitFor(pid_t pid, std::chrono::milliseconds wait = 10s) {
+        const auto until = std::chrono::steady_clock::now() + wait;
+        do {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            std::this_thread::sleep_for(20ms);
+        } while (std::chrono::steady_clock::now() < until);
+        return -1;
+    }
+
+    static int msg(const std::string& arguments) {
+        return WEXITSTATUS(std::system((kBin + "/tarvo-msg " + arguments + " >/dev/null 2>&1").c_str()));
+    }
+
+    static bool waitForWindow() {
+        for (int i = 0; i < 250; ++i) {
+            if (msg("find") == 0) {
+                return true;
+            }
+            std::this_thread::sleep_for(20ms);
+        }
+        return false;
+    }
+
+    TempDir dir;
+};
+
+TEST_F(ViewerProcess, ASecondStartRaisesTheFirstAndEndsQuietly) {
+    const pid_t first = launch();
+    ASSERT_TRUE(waitForWindow());
+    const pid_t second = launch();
+    EXPECT_EQ(waitFor(second), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("settings.dat"))) << "the second saves nothing";
+    EXPECT_EQ(ReadFile(record()), "foreground\ttarvo\n") << "the first was brought forward";
+
+    EXPECT_EQ(msg("command 8"), 0);
+    EXPECT_EQ(waitFor(first), 0);
+    EXPECT_EQ(std::filesystem::file_size(dir.file("settings.dat")), 545u);
+    EXPECT_EQ(msg("find"), 1) << "no window is left";
+}
+
+TEST_F(ViewerProcess, OfManySimultaneousStartsExactlyOneStays) {
+    std::vector<pid_t> starts;
+    for (int i = 0; i < 5; ++i) {
+        starts.push_back(launch());
+    }
+    std::vector<pid_t> running;
+    for (pid_t pid : starts) {
+        const int status = waitFor(pid, 3s);
+        if (status == -1) {
+            running.push_back(pid);
+        }
+        EXPECT_TRUE(status == -1 || status == 0) << status;
+    }
+    EXPECT_EQ(running.size(), 1u);
+    EXPECT_EQ(msg("command 8"), 0);
+    for (pid_t pid : running) {
+        EXPECT_EQ(waitFor(pid), 0);
+    }
+}
+
+TEST_F(ViewerProcess, AKilledViewerLeavesNothingThatBlocksTheNextStart) {
+    const pid_t crashed = launch();
+    ASSERT_TRUE(waitForWindow());
+    kill(crashed, SIGKILL);
+    waitFor(crashed);
+    EXPECT_EQ(msg("find"), 1) << "the dead window is not found";
+    const pid_t next = launch();
+    EXPECT_TRUE(waitForWindow());
+    EXPECT_EQ(waitFor(next, 500ms), -1) << "the next start runs";
+    msg("command 8");
+    EXPECT_EQ(waitFor(next), 0);
+}
+
+TEST_F(ViewerProcess, TheInboxSignalLivesWithTheViewer) {
+    std::string bytes(545, '\0');
+    bytes[16] = 0; // "Don't place to inbox"
+    bytes[537] = 1;
+    testsupport::WriteFile(dir.file("settings.dat"), bytes);
+    const pid_t viewer = launch();
+    ASSERT_TRUE(waitForWindow());
+    EXPECT_TRUE(platform::NamedMutexExists(u"tarvomutex"));
+    kill(viewer, SIGKILL);
+    waitFor(viewer);
+    EXPECT_FALSE(platform::NamedMutexExists(u"tarvomutex")) << "gone with its holder";
+}
+
+TEST_F(ViewerProcess, AMapThatDoesNotOpenIsReportedWithExitCode1) {
+    std::filesystem::remove(dir.file("map.dt2"));
+    const pid_t viewer = launch();
+    EXPECT_EQ(waitFor(viewer), 1);
+    EXPECT_EQ(ReadFile(record()),
+              "messagebox\t16\ttarvo\tmap.dt2: cannot open (No such file or directory)\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("settings.dat")));
+}
+
+TEST_F(ViewerProcess, RunsUnderALocaleWithADecimalComma) {
+    const std::string locales = dir.file("locales");
+    std::filesystem::create_directories(locales);
+    if (std::system(("localedef -i uk_UA -f UTF-8 " + locales + "/uk_UA.UTF-8 2>/dev/null").c_str()) != 0) {
+        GTEST_SKIP() << "localedef cannot make uk_UA.UTF-8 here";
+    }
+    const pid_t viewer = launch({"LOCPATH=" + locales, "LANG=uk_UA.UTF-8", "LC_ALL=uk_UA.UTF-8"});
+    ASSERT_TRUE(waitForWindow());
+    msg("command 8");
+    EXPECT_EQ(waitFor(viewer), 0);
+    const std::string saved = ReadFile(dir.file("settings.dat"));
+    ASSERT_EQ(saved.size(), 545u);
+    float lon, lat;
+    std::memcpy(&lon, &saved[0], 4);
+    std::memcpy(&lat, &saved[4], 4);
+    EXPECT_EQ(lon, 30.5f) << "the description's 30 and 31 were read with their decimals";
+    EXPECT_EQ(lat, 49.75f);
+}
+
+} // namespace

@@ -1,0 +1,57 @@
+#include "viewer_fixture.h"
+
+#include "app/startup.h"
+#include "map/map_package.h"
+#include "res/resources.h"
+#include "state/app_state.h"
+#include "state/view_state.h"
+
+#include "platform/entry.h"
+#include "platform/kernel.h"
+
+void ViewerTest::SetUp() {
+    testsupport::WriteNumberedMap(dir.file("map"), kMap);
+    platform::testing::SetModuleFileName(dir.file("tarvo"));
+}
+
+void ViewerTest::TearDown() {
+    if (started && IsWindow(theApp.mainWindow)) {
+        exitViewer();
+    }
+    UnregisterClass(kMainWindowClass, theApp.instance);
+    delete theApp.mapPackage;
+    theApp = AppState{};
+    theView = ViewState{};
+    platform::testing::SetModuleFileName("");
+}
+
+bool ViewerTest::start() {
+    theApp = AppState{};
+    theView = ViewState{};
+    HINSTANCE instance = platform::InitialiseInstance(TarvoResources());
+    if (!OpenMapAndView() || !SetUpInstance(instance, SW_SHOWNORMAL)) {
+        return false;
+    }
+    started = true;
+    return true;
+}
+
+int ViewerTest::exitViewer() {
+    command(8);
+    const int code = RunMessageLoop();
+    UnregisterClass(kMainWindowClass, theApp.instance);
+    started = false;
+    return code;
+}
+
+LRESULT ViewerTest::key(int vk) {
+    return SendMessage(theApp.mainWindow, WM_KEYDOWN, WPARAM(vk), 1);
+}
+
+LRESULT ViewerTest::command(unsigned id) {
+    return SendMessage(theApp.mainWindow, WM_COMMAND, WPARAM(id), 0);
+}
+
+std::unique_ptr<platform::OffscreenDC> ViewerTest::capture() {
+    return platform::OffscreenDC::CaptureClient(theApp.mainWindow);
+}
