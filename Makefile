@@ -27,7 +27,7 @@ bench: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/tarvo-bench
 
 run: build
-	$(BUILD)/mapinfo $(BUILD)/map
+	scripts/run-viewer $(BUILD)
 
 # The same tests built with AddressSanitizer and UndefinedBehaviorSanitizer.
 asan-test: deps

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# The viewer on a real X server (Xvfb) driven by real X key events (XTEST):
+# two pans right, one down and a zoom-in, then the right soft key (F2) exits.
+# The saved centre must have moved by exactly those pans.
+#   real_keys_test.sh BUILD_DIR
+set -euo pipefail
+build=$1
+for tool in Xvfb xdotool python3; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d)
+xvfb_pid=""
+cleanup() {
+  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+display=""
+for n in $(seq 90 140); do
+  if [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]]; then
+    Xvfb ":$n" -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    display=":$n"
+    break
+  fi
+done
+[[ -n "$display" ]] || { echo "no free display"; exit 1; }
+export DISPLAY=$display
+for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.05; done
+
+ln "$build/tarvo" "$work/tarvo" 2>/dev/null || cp "$build/tarvo" "$work/tarvo"
+cp "$build/map.dt1" "$build/map.dt2" "$work/"
+mkdir -m 700 "$work/runtime"
+XDG_RUNTIME_DIR=$work/runtime TARVO_UI_RECORD=$work/ui.log "$work/tarvo" &
+viewer=$!
+
+window=""
+for _ in $(seq 200); do
+  window=$(xdotool search --name '^tarvo$' 2>/dev/null | head -1 || true)
+  [[ -n "$window" ]] && break
+  sleep 0.05
+done
+[[ -n "$window" ]] || { echo "FAIL: no viewer window"; exit 1; }
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+sleep 0.3
+xdotool key Right Right Down 1 2>/dev/null
+sleep 0.3
+xdotool key F2 2>/dev/null
+status=0
+wait "$viewer" || status=$?
+[[ $status -eq 0 ]] || { echo "FAIL: the viewer exited with $status"; exit 1; }
+
+python3 - "$work/settings.dat" "$build" <<'PY'
+import struct, sys, zipfile
+data = open(sys.argv[1], 'rb').read()
+assert len(data) == 545, len(data)
+lon, lat = struct.unpack('<ff', data[:8])
+desc = zipfile.ZipFile(sys.argv[2] + '/map.dt1').read('desc.txt').decode().split('\n')
+width, height = int(desc[1]), int(desc[3])
+left, top, right, bottom = (float(desc[i]) for i in (5, 7, 9, 11))
+f = lambda v: struct.unpack('<f', struct.pack('<f', v))[0]
+xscale = f((f(right) - f(left)) / width)
+yscale = f((f(bottom) - f(top)) / height)
+clon, clat = f((f(left) + f(right)) * 0.5), f((f(top) + f(bottom)) * 0.5)
+want_lon = f(f(clon + f(30 * xscale)) + f(30 * xscale))
+want_lat = f(clat + f(30 * yscale))
+assert (lon, lat) == (want_lon, want_lat), ((lon, lat), (want_lon, want_lat))
+print("PASS: centre moved to", lon, lat)
+PY
