@@ -39,6 +39,15 @@ public:
         }
         ratio("png8 miss vs jpeg miss", "TileMiss/png8", "TileMiss/jpeg");
         ratio("png miss vs png8 miss", "TileMiss/png", "TileMiss/png8");
+        for (const char* zoom : {"0", "1", "2"}) {
+            ratio(std::string("PaintView 240x320 zoom#") + zoom + " vs draw alone",
+                  std::string("PaintWholeView/w:240/h:320/zoom#:") + zoom,
+                  std::string("DrawTilesOnly/w:240/h:320/zoom#:") + zoom);
+        }
+        ratio("PaintView 1920x1080 zoom 2 vs draw alone", "PaintWholeView/w:1920/h:1080/zoom#:2",
+              "DrawTilesOnly/w:1920/h:1080/zoom#:2");
+        ratio("tarvo start-up to first paint vs a bare Qt window", "StartupToFirstPaint/min_time:2.000",
+              "MinimalQtWindowToFirstPaint/min_time:2.000");
         for (const char* view : {"w:240/h:320", "w:1920/h:1080"}) {
             for (const char* zoom : {"0", "1", "2"}) {
                 static const char* names[] = {"0.5", "1", "2"};

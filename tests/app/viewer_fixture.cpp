@@ -26,6 +26,7 @@ void ViewerTest::TearDown() {
 }
 
 bool ViewerTest::start() {
+    delete theApp.mapPackage; // from an earlier start in the same test
     theApp = AppState{};
     theView = ViewState{};
     HINSTANCE instance = platform::InitialiseInstance(TarvoResources());

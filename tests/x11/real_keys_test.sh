@@ -28,6 +28,7 @@ for n in $(seq 90 140); do
 done
 [[ -n "$display" ]] || { echo "no free display"; exit 1; }
 export DISPLAY=$display
+export QT_QPA_PLATFORM=xcb # the tests around this one run offscreen
 for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.05; done
 
 ln "$build/tarvo" "$work/tarvo" 2>/dev/null || cp "$build/tarvo" "$work/tarvo"
@@ -38,7 +39,7 @@ viewer=$!
 
 window=""
 for _ in $(seq 200); do
-  window=$(xdotool search --name '^tarvo$' 2>/dev/null | head -1 || true)
+  window=$(xdotool search --onlyvisible --name '^tarvo$' 2>/dev/null | head -1 || true)
   [[ -n "$window" ]] && break
   sleep 0.05
 done
@@ -48,8 +49,11 @@ sleep 0.3
 xdotool key Right Right Down 1 2>/dev/null
 sleep 0.3
 xdotool key F2 2>/dev/null
+( trap - EXIT; sleep 30; kill "$viewer" 2>/dev/null ) &
+watchdog=$!
 status=0
 wait "$viewer" || status=$?
+kill "$watchdog" 2>/dev/null || true
 [[ $status -eq 0 ]] || { echo "FAIL: the viewer exited with $status"; exit 1; }
 
 python3 - "$work/settings.dat" "$build" <<'PY'

@@ -1,0 +1,28 @@
+// The floor for start-up to first paint: a Qt widget program that shows a
+// window of the viewer's size and ends in its first paint.
+#include <QApplication>
+#include <QPainter>
+#include <QWidget>
+#include <cstdlib>
+
+namespace {
+
+class FirstPaint : public QWidget {
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), Qt::white);
+        painter.end();
+        std::_Exit(0);
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    FirstPaint window;
+    window.setFixedSize(240, 300);
+    window.show();
+    return app.exec();
+}
