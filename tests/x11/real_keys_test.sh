@@ -49,11 +49,10 @@ sleep 0.3
 xdotool key Right Right Down 1 2>/dev/null
 sleep 0.3
 xdotool key F2 2>/dev/null
-( trap - EXIT; sleep 30; kill "$viewer" 2>/dev/null ) &
-watchdog=$!
+for _ in $(seq 300); do kill -0 "$viewer" 2>/dev/null || break; sleep 0.1; done
+kill "$viewer" 2>/dev/null || true
 status=0
 wait "$viewer" || status=$?
-kill "$watchdog" 2>/dev/null || true
 [[ $status -eq 0 ]] || { echo "FAIL: the viewer exited with $status"; exit 1; }
 
 python3 - "$work/settings.dat" "$build" <<'PY'
