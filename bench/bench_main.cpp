@@ -46,8 +46,8 @@ public:
         }
         ratio("PaintView 1920x1080 zoom 2 vs draw alone", "PaintWholeView/w:1920/h:1080/zoom#:2",
               "DrawTilesOnly/w:1920/h:1080/zoom#:2");
-        ratio("tarvo start-up to first paint vs a bare Qt window", "StartupToFirstPaint/min_time:2.000",
-              "MinimalQtWindowToFirstPaint/min_time:2.000");
+        ratio("tarvo start-up to first paint vs a bare Qt window",
+              "StartupToFirstPaint/min_time:2.000", "MinimalQtWindowToFirstPaint/min_time:2.000");
         for (const char* view : {"w:240/h:320", "w:1920/h:1080"}) {
             for (const char* zoom : {"0", "1", "2"}) {
                 static const char* names[] = {"0.5", "1", "2"};

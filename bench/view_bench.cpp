@@ -109,8 +109,9 @@ void StartupToFirstPaint(benchmark::State& state) {
     std::error_code ignored;
     std::filesystem::create_hard_link(TARVO_BINARY_DIR "/tarvo", folder + "/tarvo", ignored);
     for (const char* part : {"/map.dt1", "/map.dt2"}) {
-        std::filesystem::copy_file(bench::SampleMapPrefix().substr(0, bench::SampleMapPrefix().size() - 4) + part,
-                                   folder + part, std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy_file(
+            bench::SampleMapPrefix().substr(0, bench::SampleMapPrefix().size() - 4) + part,
+            folder + part, std::filesystem::copy_options::overwrite_existing);
     }
     runProgram(state, folder + "/tarvo",
                {"TARVO_EXIT_AFTER_FIRST_PAINT=1", "XDG_RUNTIME_DIR=" + folder + "/runtime"});

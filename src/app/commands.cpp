@@ -9,7 +9,9 @@
 
 namespace {
 
-void repaint() { InvalidateRect(theApp.mainWindow, nullptr, FALSE); }
+void repaint() {
+    InvalidateRect(theApp.mainWindow, nullptr, FALSE);
+}
 
 void goToLastGps() {
     theView.centreLongitude = theView.gpsLongitude;
@@ -25,7 +27,9 @@ void goToCentre() {
     repaint();
 }
 
-void showAbout(HWND hwnd) { MessageBox(hwnd, kAboutText, u"About", MB_OK); }
+void showAbout(HWND hwnd) {
+    MessageBox(hwnd, kAboutText, u"About", MB_OK);
+}
 
 } // namespace
 

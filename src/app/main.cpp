@@ -4,4 +4,6 @@
 
 #include "platform/entry.h"
 
-int main(int argc, char** argv) { return platform::RunWinMain(argc, argv, TarvoResources(), WinMain); }
+int main(int argc, char** argv) {
+    return platform::RunWinMain(argc, argv, TarvoResources(), WinMain);
+}

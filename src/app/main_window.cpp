@@ -15,7 +15,9 @@
 
 namespace {
 
-void repaint() { InvalidateRect(theApp.mainWindow, nullptr, FALSE); }
+void repaint() {
+    InvalidateRect(theApp.mainWindow, nullptr, FALSE);
+}
 
 LRESULT onCreate(HWND hwnd) {
     SHMENUBARINFO bar{};

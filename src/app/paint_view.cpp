@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr COLORREF kRed = 0x0000FF;    // 0x00BBGGRR
+constexpr COLORREF kRed = 0x0000FF; // 0x00BBGGRR
 constexpr COLORREF kYellow = 0x00FFFF;
 
 // A cross of two 7-pixel strokes, from -3 to +3 around (x, y).
@@ -27,10 +27,10 @@ void drawCross(HDC dc, COLORREF colour, int x, int y) {
 POINT gpsPosition(const TMapDesc& desc) {
     const float ux = desc.xscale / theView.zoom;
     const float uy = desc.yscale / theView.zoom;
-    const float gx = (theView.gpsLongitude - theView.centreLongitude) / ux +
-                     float(theApp.viewWidth / 2);
-    const float gy = (theView.gpsLatitude - theView.centreLatitude) / uy +
-                     float(theApp.viewHeight / 2);
+    const float gx =
+        (theView.gpsLongitude - theView.centreLongitude) / ux + float(theApp.viewWidth / 2);
+    const float gy =
+        (theView.gpsLatitude - theView.centreLatitude) / uy + float(theApp.viewHeight / 2);
     // Far off-screen positions are clamped well outside the view rather than
     // converted out of range; the cross is clipped away either way.
     auto toInt = [](float v) {

@@ -26,8 +26,8 @@ int truncate(float v) {
 
 std::string fixed(double v, int decimals) {
     char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed,
-                                decimals);
+    auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, decimals);
     return result.ec == std::errc() ? std::string(buffer, result.ptr) : std::string("?");
 }
 
@@ -39,7 +39,9 @@ std::string padded(int v, int width) {
 
 const char kDegree[] = "\xC2\xB0";
 
-std::string sign(const CoordinateParts& p) { return p.negative ? "-" : ""; }
+std::string sign(const CoordinateParts& p) {
+    return p.negative ? "-" : "";
+}
 
 std::string degreesMinutes(float v) {
     const CoordinateParts p = SplitCoordinate(v);
@@ -125,8 +127,8 @@ FieldTexts FillFieldTexts(std::int32_t format, float v) {
     case InputDegrees:
         f.count = 2;
         f.field[0] = platform::FromUtf8(degrees);
-        f.field[1] = platform::FromUtf8(
-            padded(truncate(FractionalPart(std::fabs(v)) * 100000.0f), 5));
+        f.field[1] =
+            platform::FromUtf8(padded(truncate(FractionalPart(std::fabs(v)) * 100000.0f), 5));
         break;
     case InputDegreesMinutes:
         f.count = 3;
@@ -163,7 +165,8 @@ float ParseFieldTexts(std::int32_t format, const std::u16string* fields) {
         if (format == InputDegreesMinutes) {
             v = float(double(a) + fraction(fieldBytes(fields[2])) / 60.0);
         } else {
-            v = float(double(a) + platform::CStringToDouble(fieldBytes(fields[2]).c_str()) / 3600.0);
+            v = float(double(a) +
+                      platform::CStringToDouble(fieldBytes(fields[2]).c_str()) / 3600.0);
         }
         break;
     }

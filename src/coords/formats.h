@@ -26,11 +26,11 @@ float FractionalPart(float x);
 
 // A coordinate split into whole degrees, minutes and seconds.
 struct CoordinateParts {
-    bool negative;  // the sign, carried once (by the degrees)
-    int degrees;    // D = trunc(|v|)
-    float minutes;  // M = FractionalPart(|v|) * 60
+    bool negative; // the sign, carried once (by the degrees)
+    int degrees;   // D = trunc(|v|)
+    float minutes; // M = FractionalPart(|v|) * 60
     int wholeMinutes;
-    float seconds;  // S = FractionalPart(M) * 60
+    float seconds; // S = FractionalPart(M) * 60
 };
 CoordinateParts SplitCoordinate(float v);
 

@@ -19,7 +19,9 @@ Application::Application(int& argc, char** argv) : state_(new State(argc, argv))
     std::setlocale(LC_NUMERIC, "C");
 }
 
-Application::~Application() { delete state_; }
+Application::~Application() {
+    delete state_;
+}
 
 HINSTANCE InitialiseInstance(const ResourceTable& resources) {
     std::setlocale(LC_NUMERIC, "C");

@@ -125,7 +125,9 @@ IpcServer::~IpcServer() {
     ::unlink(path_.c_str());
 }
 
-bool IpcServer::listening() const { return server_->isListening(); }
+bool IpcServer::listening() const {
+    return server_->isListening();
+}
 
 void IpcServer::accept() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
@@ -148,15 +150,19 @@ void IpcServer::accept() {
 }
 
 void IpcServer::drop(Connection* c) {
-    if (c->socket != nullptr) {
-        c->socket->abort();
-        c->socket->deleteLater();
-    }
     for (auto it = connections_.begin(); it != connections_.end(); ++it) {
-        if (it->get() == c) {
-            connections_.erase(it);
-            return;
+        if (it->get() != c) {
+            continue;
         }
+        std::unique_ptr<Connection> owned = std::move(*it);
+        connections_.erase(it);
+        if (owned->socket != nullptr) {
+            // Aborting emits disconnected at once; nothing must answer it now.
+            QObject::disconnect(owned->socket, nullptr, this, nullptr);
+            owned->socket->abort();
+            owned->socket->deleteLater();
+        }
+        return;
     }
 }
 
@@ -184,15 +190,16 @@ void IpcServer::serve(Connection* c) {
     LRESULT result = 0;
     c->busy = true;
     if (kind == kMessage && payload.size() == 20 && travels(UINT(get(payload.data(), 4)))) {
-        result = SendMessage(hwnd_, UINT(get(payload.data(), 4)), WPARAM(get(payload.data() + 4, 8)),
-                             LPARAM(get(payload.data() + 12, 8)));
+        result =
+            SendMessage(hwnd_, UINT(get(payload.data(), 4)), WPARAM(get(payload.data() + 4, 8)),
+                        LPARAM(get(payload.data() + 12, 8)));
     } else if (kind == kCopyData && payload.size() >= 8) {
         COPYDATASTRUCT data{std::uintptr_t(get(payload.data(), 8)), DWORD(payload.size() - 8),
                             payload.size() > 8 ? payload.data() + 8 : nullptr};
         result = SendMessage(hwnd_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
     } else if (kind == kForeground && payload.empty()) {
-        result = SetForegroundWindow(reinterpret_cast<HWND>(
-            reinterpret_cast<std::uintptr_t>(hwnd_) | 1));
+        result = SetForegroundWindow(
+            reinterpret_cast<HWND>(reinterpret_cast<std::uintptr_t>(hwnd_) | 1));
     } else {
         c->busy = false;
         drop(c);
@@ -209,8 +216,7 @@ void IpcServer::serve(Connection* c) {
     c->socket->flush();
 }
 
-LRESULT SendRemoteMessage(const std::string& endpoint, UINT message, WPARAM wParam,
-                          LPARAM lParam) {
+LRESULT SendRemoteMessage(const std::string& endpoint, UINT message, WPARAM wParam, LPARAM lParam) {
     std::string payload;
     if (message == WM_COPYDATA) {
         auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);

@@ -45,8 +45,7 @@ private:
 
 // Sends to the window behind an endpoint and waits for its result; 0 when
 // the message cannot travel or the receiver is gone.
-LRESULT SendRemoteMessage(const std::string& endpoint, UINT message, WPARAM wParam,
-                          LPARAM lParam);
+LRESULT SendRemoteMessage(const std::string& endpoint, UINT message, WPARAM wParam, LPARAM lParam);
 bool SendForegroundRequest(const std::string& endpoint);
 
 } // namespace platform

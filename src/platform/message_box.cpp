@@ -23,8 +23,8 @@ int MessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
     const QString message = QString::fromUtf16(text != nullptr ? text : u"");
     const QString title = QString::fromUtf16(caption != nullptr ? caption : u"Error");
     if (platform::RecordingUi()) {
-        platform::RecordUiEvent("messagebox", {std::to_string(type), title.toStdString(),
-                                               message.toStdString()});
+        platform::RecordUiEvent("messagebox",
+                                {std::to_string(type), title.toStdString(), message.toStdString()});
         return IDOK;
     }
     QMessageBox box(iconOf(type), title, message, QMessageBox::Ok, platform::FrameOf(owner));

@@ -58,9 +58,13 @@ int OpenLockFile(const std::string& path) {
     return open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
 }
 
-bool TryLockShared(int fd) { return setLock(fd, F_RDLCK, F_OFD_SETLK); }
+bool TryLockShared(int fd) {
+    return setLock(fd, F_RDLCK, F_OFD_SETLK);
+}
 
-bool TryLockExclusive(int fd) { return setLock(fd, F_WRLCK, F_OFD_SETLK); }
+bool TryLockExclusive(int fd) {
+    return setLock(fd, F_WRLCK, F_OFD_SETLK);
+}
 
 bool WaitLockExclusive(int fd, int timeoutMs) {
     for (int waited = 0;; waited += 10) {

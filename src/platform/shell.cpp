@@ -38,11 +38,17 @@ BOOL SHNavigateBack() {
     return TRUE;
 }
 
-BOOL SHInitExtraControls() { return TRUE; }
+BOOL SHInitExtraControls() {
+    return TRUE;
+}
 
-BOOL SHHandleWMActivate(HWND, WPARAM, LPARAM, SHACTIVATEINFO*, DWORD) { return TRUE; }
+BOOL SHHandleWMActivate(HWND, WPARAM, LPARAM, SHACTIVATEINFO*, DWORD) {
+    return TRUE;
+}
 
-BOOL SHHandleWMSettingChange(HWND, WPARAM, LPARAM, SHACTIVATEINFO*) { return TRUE; }
+BOOL SHHandleWMSettingChange(HWND, WPARAM, LPARAM, SHACTIVATEINFO*) {
+    return TRUE;
+}
 
 namespace platform::testing {
 
@@ -76,7 +82,9 @@ void PressSoftKey(HWND bar, int key) {
     }
 }
 
-void BrowseMenu(HMENU menu) { browse(menu); }
+void BrowseMenu(HMENU menu) {
+    browse(menu);
+}
 
 bool IsMenuItemChecked(HMENU menu, UINT id) {
     HMENU__::Item* item = FindMenuItem(menu, id);

@@ -38,8 +38,7 @@ struct SHACTIVATEINFO {
     UINT fReserved : 29;
 };
 BOOL SHInitExtraControls();
-BOOL SHHandleWMActivate(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO* info,
-                        DWORD flags);
+BOOL SHHandleWMActivate(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO* info, DWORD flags);
 BOOL SHHandleWMSettingChange(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO* info);
 
 namespace platform::testing {

@@ -32,7 +32,9 @@ std::string escape(const std::string& text) {
 
 } // namespace
 
-bool RecordingUi() { return activeRecording != nullptr || recordFile() != nullptr; }
+bool RecordingUi() {
+    return activeRecording != nullptr || recordFile() != nullptr;
+}
 
 void RecordUiEvent(const std::string& kind, const std::vector<std::string>& fields) {
     std::string line = kind;
@@ -53,8 +55,12 @@ void RecordUiEvent(const std::string& kind, const std::vector<std::string>& fiel
 
 namespace testing {
 
-UiRecording::UiRecording() : previous_(activeRecording) { activeRecording = this; }
-UiRecording::~UiRecording() { activeRecording = previous_; }
+UiRecording::UiRecording() : previous_(activeRecording) {
+    activeRecording = this;
+}
+UiRecording::~UiRecording() {
+    activeRecording = previous_;
+}
 
 } // namespace testing
 } // namespace platform

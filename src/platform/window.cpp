@@ -40,7 +40,9 @@ WindowClassInfo* findClass(std::u16string_view name) {
     return nullptr;
 }
 
-std::u16string text(LPCWSTR s) { return s != nullptr ? std::u16string(s) : std::u16string(); }
+std::u16string text(LPCWSTR s) {
+    return s != nullptr ? std::u16string(s) : std::u16string();
+}
 
 struct Screen {
     int width = 240;
@@ -288,8 +290,8 @@ BOOL ShowWindow(HWND hwnd, int command) {
         }
         return TRUE;
     }
-    QWidget* widget = w->frame != nullptr ? static_cast<QWidget*>(w->frame.data())
-                                          : w->widget.data();
+    QWidget* widget =
+        w->frame != nullptr ? static_cast<QWidget*>(w->frame.data()) : w->widget.data();
     if (widget == nullptr) {
         return FALSE;
     }
@@ -387,8 +389,8 @@ BOOL SetForegroundWindow(HWND hwnd) {
 HWND SetFocus(HWND hwnd) {
     HWND__* w = LiveWindow(hwnd);
     if (w != nullptr) {
-        QWidget* target = w->client != nullptr ? static_cast<QWidget*>(w->client.data())
-                                               : w->widget.data();
+        QWidget* target =
+            w->client != nullptr ? static_cast<QWidget*>(w->client.data()) : w->widget.data();
         if (target != nullptr) {
             target->setFocus();
         }
@@ -421,7 +423,9 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
     return dc;
 }
 
-BOOL EndPaint(HWND, const PAINTSTRUCT*) { return TRUE; }
+BOOL EndPaint(HWND, const PAINTSTRUCT*) {
+    return TRUE;
+}
 
 BOOL GetClientRect(HWND hwnd, RECT* rect) {
     HWND__* w = LiveWindow(hwnd);
@@ -468,9 +472,13 @@ HICON LoadIcon(HINSTANCE instance, LPCWSTR name) {
     return slot.get();
 }
 
-HACCEL LoadAccelerators(HINSTANCE, LPCWSTR) { return nullptr; } // no accelerator tables
+HACCEL LoadAccelerators(HINSTANCE, LPCWSTR) {
+    return nullptr;
+} // no accelerator tables
 
-int TranslateAccelerator(HWND, HACCEL table, MSG*) { return table != nullptr ? 0 : 0; }
+int TranslateAccelerator(HWND, HACCEL table, MSG*) {
+    return table != nullptr ? 0 : 0;
+}
 
 int GetSystemMetrics(int index) {
     const platform::Screen s = platform::screen();

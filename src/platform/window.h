@@ -37,8 +37,12 @@ constexpr UINT WM_INITMENUPOPUP = 0x0117;
 constexpr UINT WM_HOTKEY = 0x0312;
 constexpr UINT WM_USER = 0x0400;
 
-constexpr WORD LOWORD(std::uintptr_t v) { return WORD(v & 0xFFFF); }
-constexpr WORD HIWORD(std::uintptr_t v) { return WORD((v >> 16) & 0xFFFF); }
+constexpr WORD LOWORD(std::uintptr_t v) {
+    return WORD(v & 0xFFFF);
+}
+constexpr WORD HIWORD(std::uintptr_t v) {
+    return WORD((v >> 16) & 0xFFFF);
+}
 constexpr std::uintptr_t MAKELONG(WORD low, WORD high) {
     return std::uintptr_t(low) | (std::uintptr_t(high) << 16);
 }

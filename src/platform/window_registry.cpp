@@ -69,9 +69,8 @@ std::string startLockPath(const std::u16string& className, const std::u16string*
 
 } // namespace
 
-std::unique_ptr<PublishedWindow> PublishedWindow::Publish(HWND hwnd,
-                                                          const std::u16string& className,
-                                                          const std::u16string& title) {
+std::unique_ptr<PublishedWindow>
+PublishedWindow::Publish(HWND hwnd, const std::u16string& className, const std::u16string& title) {
     static int counter = 0;
     const std::string dir = RuntimeSubdir("windows");
     if (dir.empty()) {
@@ -86,7 +85,8 @@ std::unique_ptr<PublishedWindow> PublishedWindow::Publish(HWND hwnd,
     // Locked before it gets its name: an entry under its final name without
     // a lock is always a dead one.
     const std::string temporary = base + ".tmp";
-    w->entryFd_ = open(temporary.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    w->entryFd_ =
+        open(temporary.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (w->entryFd_ < 0 || !writeAll(w->entryFd_, entryText(className, title)) ||
         !TryLockExclusive(w->entryFd_) || rename(temporary.c_str(), (base + ".win").c_str()) != 0) {
         ::unlink(temporary.c_str());
@@ -99,6 +99,7 @@ std::unique_ptr<PublishedWindow> PublishedWindow::Publish(HWND hwnd,
 PublishedWindow::~PublishedWindow() {
     if (!entryPath_.empty()) {
         ::unlink(entryPath_.c_str());
+        ::unlink((withoutSuffix(entryPath_, ".win") + ".sock").c_str());
     }
     if (entryFd_ >= 0) {
         close(entryFd_);
@@ -158,7 +159,9 @@ bool IsEndpointAlive(const std::string& endpoint) {
     return alive;
 }
 
-void EnableStartLocks(bool enabled) { startLocksEnabled = enabled; }
+void EnableStartLocks(bool enabled) {
+    startLocksEnabled = enabled;
+}
 
 void AcquireStartLock(const std::u16string& className, const std::u16string* title) {
     if (!startLocksEnabled) {

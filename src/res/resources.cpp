@@ -56,7 +56,9 @@ const ResourceTable kResources = {kMenus, 1, kIcons, 1, nullptr, 0};
 
 } // namespace
 
-const ResourceTable& TarvoResources() { return kResources; }
+const ResourceTable& TarvoResources() {
+    return kResources;
+}
 
 const WCHAR* const kAboutText = u"tarvo v1.0\n"
                                 u"Map data: GSHHG (LGPL), rendered with GMT\n"

@@ -6,12 +6,12 @@
 #include <cstdint>
 
 struct ViewState {
-    float centreLongitude;  // decimal degrees, the view centre
+    float centreLongitude; // decimal degrees, the view centre
     float centreLatitude;
-    float gpsLongitude;     // the last position the tracker reported
+    float gpsLongitude; // the last position the tracker reported
     float gpsLatitude;
     std::int32_t displayFormat; // a DisplayFormat: the position text's notation
-    float zoom;             // screen pixels per map pixel
+    float zoom;                 // screen pixels per map pixel
     std::int32_t inputFormat;   // an InputFormat: the go-to dialog's notation
 };
 

@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <fstream>
 #include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -77,7 +79,8 @@ protected:
     }
 
     static int msg(const std::string& arguments) {
-        return WEXITSTATUS(std::system((kBin + "/tarvo-msg " + arguments + " >/dev/null 2>&1").c_str()));
+        return WEXITSTATUS(
+            std::system((kBin + "/tarvo-msg " + arguments + " >/dev/null 2>&1").c_str()));
     }
 
     static bool waitForWindow() {
@@ -140,6 +143,57 @@ TEST_F(ViewerProcess, AKilledViewerLeavesNothingThatBlocksTheNextStart) {
     EXPECT_EQ(waitFor(next), 0);
 }
 
+TEST_F(ViewerProcess, ClosingTheWindowSavesAsExitDoes) {
+    const pid_t viewer = launch();
+    ASSERT_TRUE(waitForWindow());
+    EXPECT_EQ(msg("key 0x27"), 0); // right
+    EXPECT_EQ(msg("close"), 0);
+    EXPECT_EQ(waitFor(viewer), 0);
+    EXPECT_EQ(std::filesystem::file_size(dir.file("settings.dat")), 545u);
+}
+
+// Whatever arrives on the window's socket, only well-formed requests of this
+// user are served; the rest is dropped and the viewer carries on.
+TEST_F(ViewerProcess, MalformedRequestsAreDroppedHarmlessly) {
+    const pid_t viewer = launch();
+    ASSERT_TRUE(waitForWindow());
+    std::string socketPath;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(
+             std::string(std::getenv("XDG_RUNTIME_DIR")) + "/tarvo/windows")) {
+        if (e.path().extension() == ".win") {
+            socketPath = e.path().string();
+            socketPath.replace(socketPath.size() - 4, 4, ".sock");
+        }
+    }
+    ASSERT_FALSE(socketPath.empty());
+    const std::string requests[] = {
+        "garbage that is no frame at all",
+        std::string("TRVO\x01\x00\x02\x00\x00\x00\x40\x00", 12), // a 4 MiB payload
+        std::string("TRVO\x07\x00\x01\x00\x00\x00\x00\x00", 12), // an unknown version
+        std::string("TRVO\x01\x00\x09\x00\x00\x00\x00\x00", 12), // an unknown kind
+        std::string("TRVO\x01\x00\x01\x00\x03\x00\x00\x00"
+                    "abc",
+                    15),                // a short message
+        std::string("TRVO\x01\x00", 6), // cut short
+    };
+    for (const std::string& request : requests) {
+        int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
+        ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0)
+            << socketPath << ": " << std::strerror(errno);
+        EXPECT_EQ(send(fd, request.data(), request.size(), MSG_NOSIGNAL), ssize_t(request.size()));
+        shutdown(fd, SHUT_WR);
+        char reply[16];
+        EXPECT_LE(recv(fd, reply, sizeof reply, 0), 0) << "no answer to a malformed request";
+        close(fd);
+    }
+    EXPECT_EQ(waitFor(viewer, 200ms), -1) << "still running";
+    EXPECT_EQ(msg("command 8"), 0);
+    EXPECT_EQ(waitFor(viewer), 0);
+}
+
 TEST_F(ViewerProcess, TheInboxSignalLivesWithTheViewer) {
     std::string bytes(545, '\0');
     bytes[16] = 0; // "Don't place to inbox"
@@ -165,7 +219,8 @@ TEST_F(ViewerProcess, AMapThatDoesNotOpenIsReportedWithExitCode1) {
 TEST_F(ViewerProcess, RunsUnderALocaleWithADecimalComma) {
     const std::string locales = dir.file("locales");
     std::filesystem::create_directories(locales);
-    if (std::system(("localedef -i uk_UA -f UTF-8 " + locales + "/uk_UA.UTF-8 2>/dev/null").c_str()) != 0) {
+    if (std::system(
+            ("localedef -i uk_UA -f UTF-8 " + locales + "/uk_UA.UTF-8 2>/dev/null").c_str()) != 0) {
         GTEST_SKIP() << "localedef cannot make uk_UA.UTF-8 here";
     }
     const pid_t viewer = launch({"LOCPATH=" + locales, "LANG=uk_UA.UTF-8", "LC_ALL=uk_UA.UTF-8"});

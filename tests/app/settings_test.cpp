@@ -46,7 +46,12 @@ TEST(SettingsRecordLayout, IsTheFixedLittleEndianRecord) {
     EXPECT_EQ(bytes.substr(8, 4), std::string("\x5c\xf2\xf4\x41", 4)) << "30.61834 = 0x41F4F25C";
     EXPECT_EQ(bytes.substr(12, 4), std::string("\xaf\x9c\x49\x42", 4)) << "50.40301 = 0x42499CAF";
     EXPECT_EQ(bytes[16], 1);
-    EXPECT_EQ(bytes.substr(17, 10), std::string("+\0" "3\0" "8\0" "0\0" "\0\0", 10));
+    EXPECT_EQ(bytes.substr(17, 10), std::string("+\0"
+                                                "3\0"
+                                                "8\0"
+                                                "0\0"
+                                                "\0\0",
+                                                10));
     EXPECT_EQ(bytes.substr(537, 4), std::string("\x02\0\0\0", 4));
     EXPECT_EQ(bytes.substr(541, 4), std::string("\x01\0\0\0", 4));
 }

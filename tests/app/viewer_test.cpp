@@ -1,8 +1,8 @@
 #include "viewer_fixture.h"
 
 #include "app/main_window.h"
-#include "app/startup.h"
 #include "app/paint_view.h"
+#include "app/startup.h"
 #include "res/resource_ids.h"
 #include "state/app_state.h"
 #include "state/view_state.h"
@@ -23,7 +23,9 @@ const COLORREF kRed = RGB(255, 0, 0);
 const COLORREF kYellow = RGB(255, 255, 0);
 const COLORREF kWhite = RGB(255, 255, 255);
 
-bool IsDark(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 200; }
+bool IsDark(COLORREF c) {
+    return GetRValue(c) + GetGValue(c) + GetBValue(c) < 200;
+}
 
 TEST_F(ViewerTest, StartsCentredOnTheMapWithTheBuiltInDefaults) {
     ASSERT_TRUE(start());
@@ -93,7 +95,8 @@ TEST_F(ViewerTest, ZoomKeysDoubleAndHalveAboutTheCentreWithinBounds) {
 TEST_F(ViewerTest, OtherKeysChangeNothing) {
     ASSERT_TRUE(start());
     const ViewState before = theView;
-    for (int vk : {VK_INSERT, VK_RETURN, VK_TTALK, VK_TEND, int('A'), int('0'), int('9'), 0x7F, 0xFFFF}) {
+    for (int vk :
+         {VK_INSERT, VK_RETURN, VK_TTALK, VK_TEND, int('A'), int('0'), int('9'), 0x7F, 0xFFFF}) {
         EXPECT_EQ(key(vk), 0) << vk;
     }
     EXPECT_EQ(std::memcmp(&before, &theView, sizeof before), 0);

@@ -22,7 +22,9 @@ std::string Utf8(const std::u16string& s) {
     return out;
 }
 
-std::string Text(int format, float lat, float lon) { return Utf8(PositionText(format, lat, lon)); }
+std::string Text(int format, float lat, float lon) {
+    return Utf8(PositionText(format, lat, lon));
+}
 
 TEST(PositionText, ShowsTheThreeNotationsLatitudeFirst) {
     struct Row {
@@ -73,8 +75,7 @@ TEST(FieldTexts, FillThePartsOfEachInputFormat) {
     EXPECT_EQ(dm.field[2], u"1806");
     FieldTexts dms = FillFieldTexts(InputDegreesMinutesSeconds, lat);
     EXPECT_EQ(dms.field[2], u"10.841");
-    EXPECT_EQ(FillFieldTexts(InputDegrees, 7.00012f).field[1], u"   12")
-        << "padded to five places";
+    EXPECT_EQ(FillFieldTexts(InputDegrees, 7.00012f).field[1], u"   12") << "padded to five places";
 }
 
 TEST(FieldTexts, ParsingAFilledDialogKeepsTheCoordinate) {
@@ -110,8 +111,8 @@ TEST(FieldTexts, TheLengthOfAFractionFieldSetsItsPlaceValue) {
     };
     for (const Row& r : rows) {
         EXPECT_FLOAT_EQ(ParseFieldTexts(r.format, r.fields), float(r.expected))
-            << "format " << r.format << " fields " << Utf8(r.fields[0]) << "|"
-            << Utf8(r.fields[1]) << "|" << Utf8(r.fields[2]);
+            << "format " << r.format << " fields " << Utf8(r.fields[0]) << "|" << Utf8(r.fields[1])
+            << "|" << Utf8(r.fields[2]);
     }
 }
 
@@ -120,7 +121,8 @@ TEST(FieldTexts, TheLengthOfAFractionFieldSetsItsPlaceValue) {
 TEST(PositionText, IgnoresADecimalCommaLocale) {
     const std::string folder = (std::filesystem::temp_directory_path() / "tarvo-locales").string();
     std::filesystem::create_directories(folder);
-    const std::string command = "localedef -i uk_UA -f UTF-8 " + folder + "/uk_UA.UTF-8 2>/dev/null";
+    const std::string command =
+        "localedef -i uk_UA -f UTF-8 " + folder + "/uk_UA.UTF-8 2>/dev/null";
     if (std::system(command.c_str()) != 0) {
         GTEST_SKIP() << "localedef cannot make uk_UA.UTF-8 here";
     }
