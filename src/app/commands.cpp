@@ -1,5 +1,7 @@
 #include "commands.h"
 
+#include "main_window.h"
+
 #include "res/resource_ids.h"
 #include "res/resources.h"
 #include "state/app_state.h"
@@ -9,14 +11,10 @@
 
 namespace {
 
-void repaint() {
-    InvalidateRect(theApp.mainWindow, nullptr, FALSE);
-}
-
 void goToLastGps() {
     theView.centreLongitude = theView.gpsLongitude;
     theView.centreLatitude = theView.gpsLatitude;
-    repaint();
+    RepaintView();
 }
 
 void goToCentre() {
@@ -24,7 +22,7 @@ void goToCentre() {
     theView.centreLongitude = (d.right + d.left) * 0.5f;
     theView.centreLatitude = (d.bottom + d.top) * 0.5f;
     theView.zoom = 1.0f;
-    repaint();
+    RepaintView();
 }
 
 void showAbout(HWND hwnd) {
@@ -36,12 +34,12 @@ void showAbout(HWND hwnd) {
 bool HandleCommand(HWND hwnd, UINT id) {
     if (id >= IDM_DISPLAY_OFF && id <= IDM_DISPLAY_DMS) {
         theView.displayFormat = std::int32_t(id - IDM_DISPLAY_OFF);
-        repaint();
+        RepaintView();
         return true;
     }
     if (id >= IDM_INPUT_DEGREES && id <= IDM_INPUT_DMS) {
         theView.inputFormat = std::int32_t(id - IDM_INPUT_DEGREES);
-        repaint();
+        RepaintView();
         return true;
     }
     switch (id) {

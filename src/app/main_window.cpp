@@ -13,11 +13,11 @@
 #include "platform/gapi.h"
 #include "platform/shell.h"
 
-namespace {
-
-void repaint() {
+void RepaintView() {
     InvalidateRect(theApp.mainWindow, nullptr, FALSE);
 }
+
+namespace {
 
 LRESULT onCreate(HWND hwnd) {
     SHMENUBARINFO bar{};
@@ -50,7 +50,7 @@ LRESULT onPaint(HWND hwnd) {
 
 void pan(float* coordinate, float scale, float direction) {
     *coordinate = *coordinate + direction * (30.0f * scale) / theView.zoom;
-    repaint();
+    RepaintView();
 }
 
 // Doubles or halves the zoom about the view centre; a step past a bound
@@ -61,7 +61,7 @@ void zoomBy(float factor) {
         return;
     }
     theView.zoom = zoom;
-    repaint();
+    RepaintView();
 }
 
 void goHome() {

@@ -6,6 +6,10 @@
 
 LRESULT MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Invalidates the whole view without erasing it; it is drawn on the next
+// WM_PAINT.
+void RepaintView();
+
 // Sets the check marks of both format groups on a popup about to open.
 void UpdateMenuChecks(HMENU menu);
 

@@ -11,8 +11,21 @@ namespace platform {
 
 namespace {
 
-template <class Interface> class RefCounted : public Interface {
+// Reference counting and QueryInterface for an object of one interface.
+template <class Interface, const IID& kIid> class RefCounted : public Interface {
 public:
+    HRESULT QueryInterface(REFIID iid, void** object) override {
+        if (object == nullptr) {
+            return E_POINTER;
+        }
+        if (iid == IID_IUnknown || iid == kIid) {
+            *object = static_cast<Interface*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
     ULONG AddRef() override { return ++refs_; }
     ULONG Release() override {
         ULONG left = --refs_;
@@ -29,22 +42,9 @@ private:
     std::atomic<ULONG> refs_{1};
 };
 
-class DecodedImage final : public RefCounted<IImage> {
+class DecodedImage final : public RefCounted<IImage, IID_IImage> {
 public:
     explicit DecodedImage(QImage pixels) : pixels_(std::move(pixels)) {}
-
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (object == nullptr) {
-            return E_POINTER;
-        }
-        if (iid == IID_IUnknown || iid == IID_IImage) {
-            *object = static_cast<IImage*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
 
     HRESULT GetImageInfo(ImageInfo* info) override {
         if (info == nullptr) {
@@ -78,21 +78,8 @@ private:
     QImage pixels_;
 };
 
-class ImagingFactory final : public RefCounted<IImagingFactory> {
+class ImagingFactory final : public RefCounted<IImagingFactory, IID_IImagingFactory> {
 public:
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (object == nullptr) {
-            return E_POINTER;
-        }
-        if (iid == IID_IUnknown || iid == IID_IImagingFactory) {
-            *object = static_cast<IImagingFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-
     HRESULT CreateImageFromBuffer(const void* buffer, UINT size, BufferDisposalFlag flag,
                                   IImage** image) override {
         if (image == nullptr) {

@@ -164,46 +164,39 @@ void MinimiseTopLevelWindows() {
     }
 }
 
-const MenuResource* FindMenu(HINSTANCE instance, LPCWSTR name) {
+namespace {
+
+// The entry of a resource list with the numeric name, or null.
+template <class Entry>
+const Entry* findResource(HINSTANCE instance, LPCWSTR name, const Entry* ResourceTable::*list,
+                          int ResourceTable::*count) {
     if (instance == nullptr || instance->resources == nullptr || !IS_INTRESOURCE(name)) {
         return nullptr;
     }
     const int id = int(reinterpret_cast<std::uintptr_t>(name));
-    const ResourceTable& r = *instance->resources;
-    for (int i = 0; i < r.menuCount; ++i) {
-        if (r.menus[i].id == id) {
-            return &r.menus[i];
+    const ResourceTable& table = *instance->resources;
+    for (int i = 0; i < table.*count; ++i) {
+        if ((table.*list)[i].id == id) {
+            return &(table.*list)[i];
         }
     }
     return nullptr;
+}
+
+} // namespace
+
+const MenuResource* FindMenu(HINSTANCE instance, LPCWSTR name) {
+    return findResource(instance, name, &ResourceTable::menus, &ResourceTable::menuCount);
 }
 
 const IconResource* FindIcon(HINSTANCE instance, LPCWSTR name) {
-    if (instance == nullptr || instance->resources == nullptr || !IS_INTRESOURCE(name)) {
-        return nullptr;
-    }
-    const int id = int(reinterpret_cast<std::uintptr_t>(name));
-    const ResourceTable& r = *instance->resources;
-    for (int i = 0; i < r.iconCount; ++i) {
-        if (r.icons[i].id == id) {
-            return &r.icons[i];
-        }
-    }
-    return nullptr;
+    return findResource(instance, name, &ResourceTable::icons, &ResourceTable::iconCount);
 }
 
 const DialogTemplate* FindDialog(HINSTANCE instance, LPCWSTR name) {
-    if (instance == nullptr || instance->resources == nullptr || !IS_INTRESOURCE(name)) {
-        return nullptr;
-    }
-    const int id = int(reinterpret_cast<std::uintptr_t>(name));
-    const ResourceTable& r = *instance->resources;
-    for (int i = 0; i < r.dialogCount; ++i) {
-        if (r.dialogs[i].id == id) {
-            return r.dialogs[i].dialog;
-        }
-    }
-    return nullptr;
+    const DialogResource* r =
+        findResource(instance, name, &ResourceTable::dialogs, &ResourceTable::dialogCount);
+    return r != nullptr ? r->dialog : nullptr;
 }
 
 } // namespace platform

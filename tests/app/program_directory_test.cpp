@@ -16,15 +16,14 @@ TEST(ProgramDirectory, TheFileNameStartsAfterTheLastUsefulSeparator) {
     const Row rows[] = {
         {u"/opt/tarvo/bin/tarvo", u"tarvo"},
         {u"tarvo", u"tarvo"},
-        {u"/opt/tarvo/", u"tarvo/"},      // a trailing separator starts no name
-        {u"/opt//tarvo", u"tarvo"},       // nor does the first of a doubled one
+        {u"/opt/tarvo/", u"tarvo/"}, // a trailing separator starts no name
+        {u"/opt//tarvo", u"tarvo"},  // nor does the first of a doubled one
         {u"/opt/tarvo//", u"tarvo//"},
         {u"", u""},
         {u"/", u"/"},
     };
     for (const Row& r : rows) {
-        EXPECT_EQ(std::u16string(FindFileNamePart(r.path)), r.name)
-            << platform::ToUtf8(r.path);
+        EXPECT_EQ(std::u16string(FindFileNamePart(r.path)), r.name) << platform::ToUtf8(r.path);
     }
 }
 
