@@ -17,19 +17,17 @@ cleanup() {
 }
 trap cleanup EXIT
 
-display=""
-for n in $(seq 90 140); do
-  if [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]]; then
-    Xvfb ":$n" -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    display=":$n"
-    break
-  fi
+# Xvfb picks a free display itself and writes its number once it is ready.
+Xvfb -displayfd 5 -screen 0 640x480x24 -nolisten tcp 5>"$work/display" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 600); do
+  [[ -s "$work/display" ]] && break
+  kill -0 "$xvfb_pid" 2>/dev/null || { echo "FAIL: Xvfb did not start"; exit 1; }
+  sleep 0.05
 done
-[[ -n "$display" ]] || { echo "no free display"; exit 1; }
-export DISPLAY=$display
+[[ -s "$work/display" ]] || { echo "FAIL: Xvfb was not ready in 30 s"; exit 1; }
+export DISPLAY=":$(head -1 "$work/display")"
 export QT_QPA_PLATFORM=xcb # the tests around this one run offscreen
-for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.05; done
 
 ln "$build/tarvo" "$work/tarvo" 2>/dev/null || cp "$build/tarvo" "$work/tarvo"
 cp "$build/map.dt1" "$build/map.dt2" "$work/"
@@ -38,7 +36,7 @@ XDG_RUNTIME_DIR=$work/runtime TARVO_UI_RECORD=$work/ui.log "$work/tarvo" &
 viewer=$!
 
 window=""
-for _ in $(seq 200); do
+for _ in $(seq 600); do
   window=$(xdotool search --onlyvisible --name '^tarvo$' 2>/dev/null | head -1 || true)
   [[ -n "$window" ]] && break
   sleep 0.05
