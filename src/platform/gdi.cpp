@@ -3,6 +3,8 @@
 #include "dc_internal.h"
 
 #include <QFontMetrics>
+#include <QStaticText>
+#include <vector>
 #include <QPainter>
 #include <cstdlib>
 
@@ -173,25 +175,53 @@ BOOL LineTo(HDC dc, int x, int y) {
     return TRUE;
 }
 
+namespace {
+
+// The laid-out lines of the text drawn last. The position text changes only
+// when the view moves, and laying text out costs more than drawing it.
+struct TextLayout {
+    QString text;
+    QFont font;
+    int lineHeight = 0;
+    std::vector<std::pair<QStaticText, int>> lines; // layout and width; empty lines too
+};
+
+const TextLayout& layoutOf(const QString& text, const QFont& font) {
+    static TextLayout cache;
+    if (cache.text == text && cache.font == font && !cache.lines.empty()) {
+        return cache;
+    }
+    const QFontMetrics metrics(font);
+    cache = TextLayout{text, font, metrics.height(), {}};
+    for (const QString& line : text.split(u'\n')) {
+        QStaticText layout(line);
+        layout.setTextFormat(Qt::PlainText);
+        layout.prepare(QTransform(), font);
+        cache.lines.emplace_back(layout, metrics.horizontalAdvance(line));
+    }
+    return cache;
+}
+
+} // namespace
+
 int DrawText(HDC dc, LPCWSTR text, int length, RECT* rect, UINT) {
     if (dc == nullptr || dc->painter == nullptr || text == nullptr || rect == nullptr) {
         return 0;
     }
-    const QString all =
-        length < 0 ? QString::fromUtf16(text) : QString::fromUtf16(text, qsizetype(length));
+    const QString all = length < 0 ? QString::fromUtf16(text)
+                                   : QString::fromUtf16(text, qsizetype(length));
     QPainter& p = *dc->painter;
+    const TextLayout& layout = layoutOf(all, p.font());
     p.save();
     p.setClipRect(platform::ToQRect(*rect), Qt::IntersectClip);
-    const QFontMetrics metrics = p.fontMetrics();
+    p.setPen(Qt::black);
     int y = rect->top;
-    for (const QString& line : all.split(u'\n')) {
-        if (!line.isEmpty()) {
-            const int width = metrics.horizontalAdvance(line);
-            p.fillRect(QRect(rect->left, y, width, metrics.height()), Qt::white);
-            p.setPen(Qt::black);
-            p.drawText(rect->left, y + metrics.ascent(), line);
+    for (const auto& [line, width] : layout.lines) {
+        if (width > 0) {
+            p.fillRect(QRect(rect->left, y, width, layout.lineHeight), Qt::white);
+            p.drawStaticText(rect->left, y, line);
         }
-        y += metrics.height();
+        y += layout.lineHeight;
     }
     p.restore();
     return y - rect->top;
