@@ -3,10 +3,10 @@
 #include "dc_internal.h"
 
 #include <QFontMetrics>
-#include <QStaticText>
-#include <vector>
 #include <QPainter>
+#include <QStaticText>
 #include <cstdlib>
+#include <vector>
 
 COLORREF GetSysColor(int index) {
     switch (index & ~SYS_COLOR_INDEX_FLAG) {
@@ -208,8 +208,8 @@ int DrawText(HDC dc, LPCWSTR text, int length, RECT* rect, UINT) {
     if (dc == nullptr || dc->painter == nullptr || text == nullptr || rect == nullptr) {
         return 0;
     }
-    const QString all = length < 0 ? QString::fromUtf16(text)
-                                   : QString::fromUtf16(text, qsizetype(length));
+    const QString all =
+        length < 0 ? QString::fromUtf16(text) : QString::fromUtf16(text, qsizetype(length));
     QPainter& p = *dc->painter;
     const TextLayout& layout = layoutOf(all, p.font());
     p.save();

@@ -16,7 +16,7 @@
 class ViewerTest : public ::testing::Test {
 protected:
     // 16 x 8 tiles, 1/1024 degree per pixel, from (30, 50) to (34, 48).
-    static constexpr testsupport::MapSpec kMap{4096, 2048, 30.0, 50.0, 34.0, 48.0};
+    static constexpr testsupport::MapShape kMap{4096, 2048, 30.0, 50.0, 34.0, 48.0};
 
     void SetUp() override;
     void TearDown() override;

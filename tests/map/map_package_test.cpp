@@ -12,7 +12,7 @@ namespace {
 
 using namespace testsupport;
 
-const MapSpec kThreeByTwo{768, 512, 30.0, 50.0, 30.75, 49.5};
+const MapShape kThreeByTwo{768, 512, 30.0, 50.0, 30.75, 49.5};
 
 std::string Word(std::uint32_t v) {
     return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};

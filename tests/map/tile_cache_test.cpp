@@ -15,7 +15,7 @@ DWORD FakeTicks() {
 }
 
 // A 6 x 4 map: 24 tiles, more than the cache holds.
-const MapSpec kSixByFour{1536, 1024, 0.0, 4.0, 6.0, 0.0};
+const MapShape kSixByFour{1536, 1024, 0.0, 4.0, 6.0, 0.0};
 
 class TileCacheTest : public ::testing::Test {
 protected:

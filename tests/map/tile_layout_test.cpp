@@ -14,9 +14,9 @@ const COLORREF kWindow = RGB(255, 255, 255);
 const COLORREF kUntouched = RGB(1, 2, 3);
 
 // 1/1024 degree per pixel both ways; 16 x 8 tiles from (30, 50) to (34, 48).
-const MapSpec kGrid{4096, 2048, 30.0, 50.0, 34.0, 48.0};
+const MapShape kGrid{4096, 2048, 30.0, 50.0, 34.0, 48.0};
 
-TMapDesc Desc(const MapSpec& s) {
+TMapDesc Desc(const MapShape& s) {
     return ParseMapDescription(DescriptionText(s));
 }
 

@@ -25,7 +25,7 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-std::string DescriptionText(const MapSpec& s) {
+std::string DescriptionText(const MapShape& s) {
     return mapcut::FormatDescription(s.width, s.height, {s.left, s.top, s.right, s.bottom});
 }
 
@@ -60,13 +60,13 @@ void WriteMap(const std::string& prefix, const std::string& desc,
     }
 }
 
-void WriteNumberedMap(const std::string& prefix, const MapSpec& spec) {
+void WriteNumberedMap(const std::string& prefix, const MapShape& shape) {
     std::vector<std::string> tiles;
-    const std::uint32_t count = (spec.width / 256) * (spec.height / 256);
+    const std::uint32_t count = (shape.width / 256) * (shape.height / 256);
     for (std::uint32_t n = 1; n <= count; ++n) {
         tiles.push_back(SolidTile(TileColour(n)));
     }
-    WriteMap(prefix, DescriptionText(spec), tiles);
+    WriteMap(prefix, DescriptionText(shape), tiles);
 }
 
 std::string ReadFile(const std::string& path) {

@@ -25,7 +25,7 @@ private:
     std::string path_;
 };
 
-struct MapSpec {
+struct MapShape {
     std::uint32_t width;
     std::uint32_t height;
     double left;
@@ -34,7 +34,7 @@ struct MapSpec {
     double bottom;
 };
 
-std::string DescriptionText(const MapSpec& spec);
+std::string DescriptionText(const MapShape& shape);
 
 // The colour of tile n in maps made by WriteNumberedMap; never white, the
 // colour of cells without a tile.
@@ -47,8 +47,8 @@ std::string SolidTile(COLORREF colour, int side = 256, bool jpeg = false);
 void WriteMap(const std::string& prefix, const std::string& desc,
               const std::vector<std::string>& tiles);
 
-// A map of the spec's size whose every tile is solid in TileColour(n).
-void WriteNumberedMap(const std::string& prefix, const MapSpec& spec);
+// A map of that size whose every tile is solid in TileColour(n).
+void WriteNumberedMap(const std::string& prefix, const MapShape& shape);
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
