@@ -465,12 +465,14 @@ HICON LoadIcon(HINSTANCE instance, LPCWSTR name) {
     return slot.get();
 }
 
+// The program has no accelerator tables: loading finds none, and translating
+// with none consumes nothing.
 HACCEL LoadAccelerators(HINSTANCE, LPCWSTR) {
     return nullptr;
-} // no accelerator tables
+}
 
-int TranslateAccelerator(HWND, HACCEL table, MSG*) {
-    return table != nullptr ? 0 : 0;
+int TranslateAccelerator(HWND, HACCEL, MSG*) {
+    return 0;
 }
 
 int GetSystemMetrics(int index) {
