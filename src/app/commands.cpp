@@ -2,6 +2,7 @@
 
 #include "main_window.h"
 
+#include "coords/goto_dialog.h"
 #include "res/resource_ids.h"
 #include "res/resources.h"
 #include "state/app_state.h"
@@ -43,8 +44,10 @@ bool HandleCommand(HWND hwnd, UINT id) {
         return true;
     }
     switch (id) {
-    case IDM_GOTO_LOCATION: // the go-to dialogs are not built yet
-    case IDM_REQUEST_POS:   // nor the tracker link
+    case IDM_GOTO_LOCATION:
+        OpenGotoDialog();
+        return true;
+    case IDM_REQUEST_POS: // the tracker link is not built yet
     case IDM_UNINSTALL:
         return true;
     case IDM_GOTO_LAST_GPS:

@@ -78,11 +78,27 @@ bool startsNegative(const std::string& text) {
     return i != std::string::npos && text[i] == '-';
 }
 
-// A fraction field: its digits over 10 to the power of its length. Read as
-// a 64-bit number, so up to 18 digits keep their value.
+// A fraction field: its digits over 10 to the power of its length, padding
+// included. The digits are read as atoi would find them (white space, a
+// sign, then digits; the sign is not the fraction's to carry) and the
+// quotient is formed by the C library's decimal conversion, so it is the
+// nearest double for every length a field can have: up to 15 digits and 22
+// characters it equals the digits divided by 10^L exactly as computed in
+// double, and longer fields neither overflow nor lose their place value.
 double fraction(const std::string& text) {
-    const double value = double(std::llabs(std::strtoll(text.c_str(), nullptr, 10)));
-    return value / std::pow(10.0, double(text.size()));
+    std::size_t i = text.find_first_not_of(" \t\n\v\f\r");
+    if (i != std::string::npos && (text[i] == '-' || text[i] == '+')) {
+        ++i;
+    }
+    std::size_t end = i;
+    while (end < text.size() && text[end] >= '0' && text[end] <= '9') {
+        ++end;
+    }
+    if (i == std::string::npos || end == i) {
+        return 0.0;
+    }
+    const std::string scaled = text.substr(i, end - i) + "e-" + std::to_string(text.size());
+    return platform::CStringToDouble(scaled.c_str());
 }
 
 } // namespace
@@ -152,7 +168,8 @@ FieldTexts FillFieldTexts(std::int32_t format, float v) {
 float ParseFieldTexts(std::int32_t format, const std::u16string* fields) {
     const std::string degreesText = fieldBytes(fields[0]);
     const bool negative = startsNegative(degreesText);
-    const int degrees = std::abs(platform::CStringToInt(degreesText.c_str()));
+    // In 64 bits: the magnitude of the smallest 32-bit value does not fit 32.
+    const long long degrees = std::llabs(platform::CStringToInt(degreesText.c_str()));
     float v = 0;
     switch (format) {
     case InputDegrees:

@@ -59,4 +59,6 @@ GXKeyList GXGetDefaultKeys(int options);
 namespace platform {
 // The virtual key of a Qt key, or 0 for keys the handset has no code for.
 int VirtualKeyFromQt(int qtKey);
+// The Qt key of a virtual key, or Qt::Key_unknown.
+int QtKeyFromVirtualKey(int vk);
 } // namespace platform

@@ -17,56 +17,54 @@ GXKeyList GXGetDefaultKeys(int) {
 
 namespace platform {
 
+namespace {
+
+struct KeyPair {
+    int qt;
+    int vk;
+};
+
+// Keys other than digits and letters; the first entry of a virtual key is
+// the Qt key it becomes again.
+constexpr KeyPair kKeys[] = {
+    {Qt::Key_Left, VK_LEFT},     {Qt::Key_Up, VK_UP},          {Qt::Key_Right, VK_RIGHT},
+    {Qt::Key_Down, VK_DOWN},     {Qt::Key_Escape, VK_ESCAPE},  {Qt::Key_F1, VK_F1},
+    {Qt::Key_F2, VK_F2},         {Qt::Key_F3, VK_F3},          {Qt::Key_F4, VK_F4},
+    {Qt::Key_Meta, VK_LWIN},     {Qt::Key_Super_L, VK_LWIN},   {Qt::Key_PageUp, VK_PRIOR},
+    {Qt::Key_PageDown, VK_NEXT}, {Qt::Key_Insert, VK_INSERT},  {Qt::Key_Return, VK_RETURN},
+    {Qt::Key_Enter, VK_RETURN},  {Qt::Key_Backspace, VK_BACK}, {Qt::Key_Delete, VK_DELETE},
+    {Qt::Key_Space, VK_SPACE},   {Qt::Key_Tab, VK_TAB},        {Qt::Key_Home, VK_HOME},
+    {Qt::Key_End, VK_END},
+};
+
+bool isDigitOrLetter(int code) {
+    return (code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z');
+}
+
+} // namespace
+
 int VirtualKeyFromQt(int qtKey) {
-    if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)) {
-        return qtKey; // digits and letters are their ASCII codes
+    if (isDigitOrLetter(qtKey)) {
+        return qtKey; // Qt's codes of digits and letters are their ASCII codes, as VKs are
     }
-    switch (qtKey) {
-    case Qt::Key_Left:
-        return VK_LEFT;
-    case Qt::Key_Up:
-        return VK_UP;
-    case Qt::Key_Right:
-        return VK_RIGHT;
-    case Qt::Key_Down:
-        return VK_DOWN;
-    case Qt::Key_Escape:
-        return VK_ESCAPE;
-    case Qt::Key_F1:
-        return VK_F1;
-    case Qt::Key_F2:
-        return VK_F2;
-    case Qt::Key_F3:
-        return VK_F3;
-    case Qt::Key_F4:
-        return VK_F4;
-    case Qt::Key_Meta:
-    case Qt::Key_Super_L:
-        return VK_LWIN;
-    case Qt::Key_PageUp:
-        return VK_PRIOR;
-    case Qt::Key_PageDown:
-        return VK_NEXT;
-    case Qt::Key_Insert:
-        return VK_INSERT;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return VK_RETURN;
-    case Qt::Key_Backspace:
-        return VK_BACK;
-    case Qt::Key_Delete:
-        return VK_DELETE;
-    case Qt::Key_Space:
-        return VK_SPACE;
-    case Qt::Key_Tab:
-        return VK_TAB;
-    case Qt::Key_Home:
-        return VK_HOME;
-    case Qt::Key_End:
-        return VK_END;
-    default:
-        return 0;
+    for (const KeyPair& k : kKeys) {
+        if (k.qt == qtKey) {
+            return k.vk;
+        }
     }
+    return 0;
+}
+
+int QtKeyFromVirtualKey(int vk) {
+    if (isDigitOrLetter(vk)) {
+        return vk;
+    }
+    for (const KeyPair& k : kKeys) {
+        if (k.vk == vk) {
+            return k.qt;
+        }
+    }
+    return Qt::Key_unknown;
 }
 
 } // namespace platform

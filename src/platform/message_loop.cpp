@@ -1,6 +1,7 @@
 // The thread's message queue and loop. Waiting for a message runs Qt's event
 // loop, so input, painting and sockets are served while the queue is empty;
 // posting a message ends every wait, the nested ones of modal loops included.
+#include "dialog.h"
 #include "window_internal.h"
 
 #include <QCoreApplication>
@@ -24,6 +25,35 @@ MessageQueue& queue() {
     return q;
 }
 
+// The next message; or, with a `done` check, nothing once it holds.
+enum class Next { Message, Quit, Done };
+
+Next nextMessage(MSG* msg, bool (*done)(void*), void* context) {
+    auto& q = queue();
+    for (;;) {
+        if (!q.messages.empty()) {
+            *msg = q.messages.front();
+            q.messages.pop_front();
+            return Next::Message;
+        }
+        // WM_QUIT comes once the queue is empty, as on the handset.
+        if (q.quitPosted) {
+            q.quitPosted = false;
+            *msg = MSG{nullptr, WM_QUIT, WPARAM(q.quitCode), 0, 0, {0, 0}};
+            return Next::Quit;
+        }
+        // A modal loop may end without a message: a form closed by a click
+        // sets its flag from a Qt event and only wakes the loop.
+        if (done != nullptr && done(context)) {
+            return Next::Done;
+        }
+        QEventLoop wait;
+        q.waiting.push_back(&wait);
+        wait.exec();
+        q.waiting.pop_back();
+    }
+}
+
 } // namespace
 
 void WakeMessageLoop() {
@@ -35,14 +65,33 @@ void WakeMessageLoop() {
 void RunModalLoopImpl(bool (*done)(void*), void* context) {
     while (!done(context)) {
         MSG msg;
-        if (!GetMessage(&msg, nullptr, 0, 0)) {
+        switch (nextMessage(&msg, done, context)) {
+        case Next::Done:
+            return;
+        case Next::Quit:
             PostQuitMessage(int(msg.wParam));
             return;
+        case Next::Message:
+            TranslateMessage(&msg);
+            DispatchMessage(&msg);
+            break;
         }
+    }
+}
+
+namespace testing {
+
+void DispatchPosted() {
+    auto& q = queue();
+    while (!q.messages.empty()) {
+        MSG msg = q.messages.front();
+        q.messages.pop_front();
         TranslateMessage(&msg);
         DispatchMessage(&msg);
     }
 }
+
+} // namespace testing
 
 } // namespace platform
 
@@ -62,24 +111,7 @@ void PostQuitMessage(int exitCode) {
 }
 
 BOOL GetMessage(MSG* msg, HWND, UINT, UINT) {
-    auto& q = platform::queue();
-    for (;;) {
-        if (!q.messages.empty()) {
-            *msg = q.messages.front();
-            q.messages.pop_front();
-            return TRUE;
-        }
-        // WM_QUIT comes once the queue is empty, as on the handset.
-        if (q.quitPosted) {
-            q.quitPosted = false;
-            *msg = MSG{nullptr, WM_QUIT, WPARAM(q.quitCode), 0, 0, {0, 0}};
-            return FALSE;
-        }
-        QEventLoop wait;
-        q.waiting.push_back(&wait);
-        wait.exec();
-        q.waiting.pop_back();
-    }
+    return platform::nextMessage(msg, nullptr, nullptr) == platform::Next::Message ? TRUE : FALSE;
 }
 
 BOOL TranslateMessage(const MSG* msg) {

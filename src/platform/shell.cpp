@@ -1,10 +1,26 @@
 #include "shell.h"
 
+#include "controls.h"
+#include "gapi.h"
 #include "ui_record.h"
 #include "widgets.h"
 
 #include <QApplication>
 #include <QMenu>
+
+namespace {
+
+LRESULT MenuBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND__* w = platform::LiveWindow(bar);
+    if (message != SHCMBM_OVERRIDEKEY || w == nullptr || w->bar == nullptr) {
+        return 0;
+    }
+    w->bar->overrideKey(int(wParam), LOWORD(std::uintptr_t(lParam)),
+                        HIWORD(std::uintptr_t(lParam)));
+    return TRUE;
+}
+
+} // namespace
 
 BOOL SHCreateMenuBar(SHMENUBARINFO* info) {
     if (info == nullptr || (info->dwFlags & SHCMBF_HMENU) == 0) {
@@ -19,6 +35,7 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* info) {
     HWND bar = platform::NewWindowHandle(HWND__::Kind::MenuBar);
     HWND__* w = platform::LiveWindow(bar);
     w->owner = info->hwndParent;
+    w->proc = MenuBarProc;
     w->bar = new platform::SoftKeyBar(bar, info->hwndParent, *menu, frame);
     w->widget = w->bar.data();
     frame->setBar(w->bar);
@@ -27,14 +44,45 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* info) {
     return TRUE;
 }
 
-BOOL SHNavigateBack() {
-    QWidget* active = QApplication::activeWindow();
-    platform::RecordUiEvent("back", {});
-    if (active != nullptr) {
-        active->showMinimized();
-    } else {
-        platform::MinimiseTopLevelWindows();
+BOOL SHInitDialog(SHINITDLGINFO* info) {
+    if (info == nullptr || (info->dwMask & SHIDIM_FLAGS) == 0) {
+        return FALSE;
     }
+    HWND__* w = platform::LiveWindow(info->hDlg);
+    if (w == nullptr || w->kind != HWND__::Kind::Dialog || w->frame == nullptr) {
+        return FALSE;
+    }
+    if ((info->dwFlags & SHIDIF_SIZEDLGFULLSCREEN) != 0) {
+        const int barHeight = GetSystemMetrics(SM_CYMENU);
+        if (platform::FrameWidget* below = platform::MainFrame()) {
+            w->frame->resizeContent(below->width(), below->height() - barHeight);
+            w->frame->move(below->pos());
+        } else {
+            w->frame->resizeContent(GetSystemMetrics(SM_CXSCREEN),
+                                    GetSystemMetrics(SM_CYSCREEN) - GetSystemMetrics(SM_CYCAPTION) -
+                                        barHeight);
+        }
+    }
+    return TRUE;
+}
+
+void SHSendBackToFocusWindow(UINT message, WPARAM, LPARAM lParam) {
+    const auto keys = std::uintptr_t(lParam);
+    if (message != WM_HOTKEY || HIWORD(keys) != VK_TBACK || (LOWORD(keys) & MOD_KEYUP) != 0) {
+        return;
+    }
+    HWND focus = GetFocus();
+    if (platform::IsEditControl(focus)) {
+        SendMessage(focus, WM_CHAR, VK_BACK, 1);
+    } else {
+        SHNavigateBack();
+    }
+}
+
+// Leaves the program: its windows and forms are minimised and keep running.
+BOOL SHNavigateBack() {
+    platform::RecordUiEvent("back", {});
+    platform::MinimiseTopLevelWindows();
     return TRUE;
 }
 

@@ -48,9 +48,7 @@ void ClientWidget::keyPressEvent(QKeyEvent* event) {
         return;
     }
     auto* frame = dynamic_cast<FrameWidget*>(window());
-    if ((vk == VK_F1 || vk == VK_F2) && frame != nullptr && frame->bar() != nullptr &&
-        frame->bar()->isVisible()) {
-        frame->bar()->press(vk == VK_F1 ? 0 : 1);
+    if (frame != nullptr && frame->pressSoftKey(vk)) {
         return;
     }
     const LPARAM flags = 1 | (event->isAutoRepeat() ? LPARAM(1) << 30 : 0);
@@ -110,28 +108,56 @@ void SoftKeyBar::press(int key) {
     }
 }
 
+unsigned SoftKeyBar::keyOverride(int vk) const {
+    auto it = overrides_.find(vk);
+    return it != overrides_.end() ? it->second : 0;
+}
+
+void SoftKeyBar::overrideKey(int vk, unsigned mask, unsigned values) {
+    overrides_[vk] = (keyOverride(vk) & ~mask) | (values & mask);
+}
+
 HMENU SoftKeyBar::popup(int key) const {
     return key >= 0 && key < 2 ? popups_[key].get() : nullptr;
 }
 
-FrameWidget::FrameWidget(HWND hwnd, int width, int clientHeight, int barHeight)
-    : QWidget(nullptr), hwnd_(hwnd), clientHeight_(clientHeight) {
-    setFixedSize(width, clientHeight + barHeight);
-    client_ = new ClientWidget(hwnd, this);
-    client_->setGeometry(0, 0, width, clientHeight);
-    setFocusProxy(client_);
+FrameWidget::FrameWidget(HWND hwnd, QWidget* content, int width, int contentHeight, int barHeight)
+    : QWidget(nullptr), hwnd_(hwnd), content_(content), barHeight_(barHeight) {
+    content_->setParent(this);
+    resizeContent(width, contentHeight);
+    setFocusProxy(content_);
+}
+
+void FrameWidget::resizeContent(int width, int contentHeight) {
+    setFixedSize(width, contentHeight + barHeight_);
+    content_->setGeometry(0, 0, width, contentHeight);
+    layOutBar();
 }
 
 void FrameWidget::setBar(SoftKeyBar* bar) {
     bar_ = bar;
     if (bar_ != nullptr) {
-        bar_->setGeometry(0, clientHeight_, width(), height() - clientHeight_);
         auto* layout = new QHBoxLayout(bar_);
         layout->setContentsMargins(4, 0, 4, 0);
         for (QPushButton* b : bar_->findChildren<QPushButton*>()) {
             layout->addWidget(b);
         }
+        layOutBar();
     }
+}
+
+void FrameWidget::layOutBar() {
+    if (bar_ != nullptr) {
+        bar_->setGeometry(0, content_->height(), width(), barHeight_);
+    }
+}
+
+bool FrameWidget::pressSoftKey(int vk) {
+    if ((vk != VK_F1 && vk != VK_F2) || bar_ == nullptr || !bar_->isVisible()) {
+        return false;
+    }
+    bar_->press(vk == VK_F1 ? 0 : 1);
+    return true;
 }
 
 // Closing from the desktop (title bar, Alt+F4) is the window's WM_CLOSE; its
@@ -143,11 +169,18 @@ void FrameWidget::closeEvent(QCloseEvent* event) {
     }
 }
 
+// Activation reaches the window procedure as WM_ACTIVATE; a window's client
+// area takes the keys whenever its frame becomes active.
 void FrameWidget::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        client_->setFocus();
-    }
     QWidget::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || LiveWindow(hwnd_) == nullptr) {
+        return;
+    }
+    const bool active = isActiveWindow();
+    if (active && LiveWindow(hwnd_)->kind == HWND__::Kind::TopLevel) {
+        content_->setFocus();
+    }
+    SendMessage(hwnd_, WM_ACTIVATE, active ? 1 : 0, 0);
 }
 
 } // namespace platform

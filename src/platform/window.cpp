@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -106,8 +107,9 @@ HWND createTopLevel(WindowClassInfo& cls, LPCWSTR title, HINSTANCE instance) {
     const int menuHeight = GetSystemMetrics(SM_CYMENU);
     const int clientHeight =
         GetSystemMetrics(SM_CYSCREEN) - GetSystemMetrics(SM_CYCAPTION) - menuHeight;
-    w->frame = new FrameWidget(hwnd, GetSystemMetrics(SM_CXSCREEN), clientHeight, menuHeight);
-    w->client = w->frame->client();
+    w->client = new ClientWidget(hwnd, nullptr);
+    w->frame =
+        new FrameWidget(hwnd, w->client, GetSystemMetrics(SM_CXSCREEN), clientHeight, menuHeight);
     w->frame->setWindowTitle(QString::fromStdU16String(w->title));
     if (cls.icon != nullptr) {
         w->frame->setWindowIcon(cls.icon->icon);
@@ -156,10 +158,53 @@ FrameWidget* FrameOf(HWND hwnd) {
     return w != nullptr ? w->frame.data() : nullptr;
 }
 
-void MinimiseTopLevelWindows() {
+FrameWidget* MainFrame() {
     for (auto& w : manager().windows) {
         if (!w->destroyed && w->kind == HWND__::Kind::TopLevel && w->frame != nullptr) {
+            return w->frame.data();
+        }
+    }
+    return nullptr;
+}
+
+HWND WindowOfWidget(const QWidget* widget) {
+    if (widget == nullptr) {
+        return nullptr;
+    }
+    for (auto& w : manager().windows) {
+        if (!w->destroyed && (w->widget == widget || w->client == widget)) {
+            return w.get();
+        }
+    }
+    return nullptr;
+}
+
+void MinimiseTopLevelWindows() {
+    for (auto& w : manager().windows) {
+        const bool frame = w->kind == HWND__::Kind::TopLevel || w->kind == HWND__::Kind::Dialog;
+        if (!w->destroyed && frame && w->frame != nullptr) {
             w->frame->showMinimized();
+        }
+    }
+}
+
+void RaiseDialogs() {
+    for (auto& w : manager().windows) {
+        if (!w->destroyed && w->kind == HWND__::Kind::Dialog && w->frame != nullptr &&
+            w->frame->isVisible()) {
+            if (w->frame->isMinimized()) {
+                w->frame->showNormal();
+            }
+            w->frame->raise();
+            w->frame->activateWindow();
+        }
+    }
+}
+
+void RepaintTopLevelWindows() {
+    for (auto& w : manager().windows) {
+        if (!w->destroyed && w->kind == HWND__::Kind::TopLevel && w->client != nullptr) {
+            w->client->update();
         }
     }
 }
@@ -258,12 +303,27 @@ BOOL DestroyWindow(HWND hwnd) {
         w->destroyed = true;
         return TRUE;
     }
+    if (w->kind == HWND__::Kind::Control) {
+        if (w->widget != nullptr) {
+            w->widget->hide();
+            w->widget->deleteLater();
+        }
+        w->destroyed = true;
+        return TRUE;
+    }
     if (w->frame != nullptr) {
         w->frame->hide();
     }
     w->published.reset();
     platform::CallWindowProcedure(hwnd, WM_DESTROY, 0, 0);
+    // A form's controls and soft-key bar go with it.
+    for (auto& owned : platform::manager().windows) {
+        if (!owned->destroyed && owned->owner == hwnd) {
+            DestroyWindow(owned.get());
+        }
+    }
     w->destroyed = true;
+    w->dialog.reset();
     if (w->frame != nullptr) {
         w->frame->deleteLater();
     }
@@ -375,20 +435,36 @@ BOOL SetForegroundWindow(HWND hwnd) {
     frame->show();
     frame->raise();
     frame->activateWindow();
+    if (hwnd != platform::StripFlagBit(hwnd)) {
+        platform::RaiseDialogs();
+    }
     platform::RecordUiEvent("foreground", {QString::fromStdU16String(w->title).toStdString()});
     return TRUE;
 }
 
-HWND SetFocus(HWND hwnd) {
+BOOL IsWindowVisible(HWND hwnd) {
     HWND__* w = LiveWindow(hwnd);
-    if (w != nullptr) {
-        QWidget* target =
-            w->client != nullptr ? static_cast<QWidget*>(w->client.data()) : w->widget.data();
-        if (target != nullptr) {
-            target->setFocus();
-        }
+    if (w == nullptr) {
+        return FALSE;
     }
-    return nullptr;
+    const QWidget* widget =
+        w->frame != nullptr ? static_cast<QWidget*>(w->frame.data()) : w->widget.data();
+    return widget != nullptr && widget->isVisible() ? TRUE : FALSE;
+}
+
+BOOL GetWindowRect(HWND hwnd, RECT* rect) {
+    HWND__* w = LiveWindow(hwnd);
+    const QWidget* widget = nullptr;
+    if (w != nullptr) {
+        widget = w->frame != nullptr ? static_cast<QWidget*>(w->frame.data()) : w->widget.data();
+    }
+    if (widget == nullptr || rect == nullptr) {
+        return FALSE;
+    }
+    const QPoint origin = widget->isWindow() ? widget->pos() : widget->mapToGlobal(QPoint(0, 0));
+    *rect =
+        RECT{origin.x(), origin.y(), origin.x() + widget->width(), origin.y() + widget->height()};
+    return TRUE;
 }
 
 BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL) {
@@ -422,11 +498,30 @@ BOOL EndPaint(HWND, const PAINTSTRUCT*) {
 
 BOOL GetClientRect(HWND hwnd, RECT* rect) {
     HWND__* w = LiveWindow(hwnd);
-    if (w == nullptr || rect == nullptr || w->client == nullptr) {
+    if (w == nullptr || rect == nullptr) {
         return FALSE;
     }
-    *rect = RECT{0, 0, w->client->width(), w->client->height()};
+    // A window's client area, or the area of a form's controls.
+    const QWidget* area = w->client != nullptr ? static_cast<QWidget*>(w->client.data())
+                          : w->kind == HWND__::Kind::Dialog ? w->widget.data()
+                                                            : nullptr;
+    if (area == nullptr) {
+        return FALSE;
+    }
+    *rect = RECT{0, 0, area->width(), area->height()};
     return TRUE;
+}
+
+int GetWindowText(HWND hwnd, LPWSTR text, int maxCount) {
+    HWND__* w = LiveWindow(hwnd);
+    if (text == nullptr || maxCount <= 0) {
+        return 0;
+    }
+    const std::u16string title = w != nullptr ? w->title : std::u16string();
+    const auto length = std::min<std::size_t>(title.size(), std::size_t(maxCount - 1));
+    std::char_traits<char16_t>::copy(text, title.data(), length);
+    text[length] = 0;
+    return int(length);
 }
 
 LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM, LPARAM) {

@@ -108,12 +108,20 @@ HWND FindWindow(LPCWSTR className, LPCWSTR title);
 // Brings the window to the front and activates it. A handle with its lowest
 // bit set also brings the windows it owns.
 BOOL SetForegroundWindow(HWND hwnd);
+// Gives the keyboard focus to a control; given a dialog, to the control that
+// had it last there, else to the dialog's first tab stop. Returns the window
+// that had the focus.
 HWND SetFocus(HWND hwnd);
+BOOL IsWindowVisible(HWND hwnd);
+// The window's rectangle on the desktop.
+BOOL GetWindowRect(HWND hwnd, RECT* rect);
 
 BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase);
 HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps);
 BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps);
 BOOL GetClientRect(HWND hwnd, RECT* rect);
+// The window's title, at most maxCount - 1 units and a terminator.
+int GetWindowText(HWND hwnd, LPWSTR text, int maxCount);
 
 LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Calls the window procedure and returns its result. To a window of another

@@ -17,6 +17,7 @@ class FrameWidget;
 class ClientWidget;
 class SoftKeyBar;
 class PublishedWindow;
+struct DialogState;
 
 struct WindowClassInfo {
     std::u16string name;
@@ -49,14 +50,16 @@ struct HWND__ {
     std::u16string title;
     HWND owner = nullptr;
     HINSTANCE instance = nullptr;
-    int id = 0; // control identifier
+    int id = 0;      // control identifier
+    DWORD style = 0; // a control's style bits
 
     QPointer<platform::FrameWidget> frame;
     QPointer<platform::ClientWidget> client;
     QPointer<platform::SoftKeyBar> bar;
     QPointer<QWidget> widget; // the control's or dialog's widget
     std::unique_ptr<platform::PublishedWindow> published;
-    HDC__* paintDc = nullptr; // set while WM_PAINT is dispatched
+    std::shared_ptr<platform::DialogState> dialog; // Dialog: the running form
+    HDC__* paintDc = nullptr;                      // set while WM_PAINT is dispatched
 
     std::string endpoint; // Remote: the socket of its process
 };
@@ -73,14 +76,27 @@ HWND__* LiveWindow(HWND hwnd);
 HWND NewWindowHandle(HWND__::Kind kind);
 // Calls the window procedure directly.
 LRESULT CallWindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-// The frame of a top-level window, or of the window that owns a bar or dialog.
+// The frame of a top-level window or dialog, or of the window that owns a
+// bar or control.
 FrameWidget* FrameOf(HWND hwnd);
+// The frame a dialog without an owner is placed over: the program's first
+// top-level window, or null.
+FrameWidget* MainFrame();
+// The window of a widget (a control or a window's client area), or null.
+HWND WindowOfWidget(const QWidget* widget);
+// Minimises the program's top-level windows and dialogs.
 void MinimiseTopLevelWindows();
+// Brings the program's open forms to the front, the newest on top.
+void RaiseDialogs();
+// Asks every top-level window to repaint, as the handset does for what a
+// closed form uncovered.
+void RepaintTopLevelWindows();
 
 // The message loop's waiting state, for nested modal loops.
 void WakeMessageLoop();
 // Runs the message loop until `done` returns true; a WM_QUIT met on the way
-// is posted again for the outer loop.
+// is posted again for the outer loop. `done` is checked after every message
+// and whenever the loop is woken.
 template <class Done> void RunModalLoop(Done done);
 void RunModalLoopImpl(bool (*done)(void*), void* context);
 template <class Done> void RunModalLoop(Done done) {

@@ -1,6 +1,9 @@
 #include "resources.h"
 
+#include "dialogs.h"
 #include "resource_ids.h"
+
+#include <iterator>
 
 extern const unsigned char kTarvoIconPng[];
 extern const std::size_t kTarvoIconPngSize;
@@ -46,13 +49,15 @@ const MenuResourceItem kMainMenu[] = {
 
 const MenuResource kMenus[] = {
     {IDR_MAIN_MENU, kMainMenu, 2},
+    {IDR_DIALOG_MENU, kGotoMenuItems, kGotoMenuItemCount},
 };
 
 const IconResource kIcons[] = {
     {IDI_TARVO, kTarvoIconPng, kTarvoIconPngSize},
 };
 
-const ResourceTable kResources = {kMenus, 1, kIcons, 1, nullptr, 0};
+const ResourceTable kResources = {kMenus, int(std::size(kMenus)), kIcons,
+                                  1,      kTarvoDialogs,          kTarvoDialogCount};
 
 } // namespace
 

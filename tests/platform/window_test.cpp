@@ -5,6 +5,7 @@
 #include "platform/window.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -37,8 +38,8 @@ protected:
         wc.lpszClassName = u"TEST";
         ASSERT_NE(RegisterClass(&wc), 0);
         EXPECT_EQ(RegisterClass(&wc), 0) << "a class name is registered once";
-        hwnd = CreateWindowEx(0, u"TEST", u"test", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr,
-                              nullptr);
+        hwnd =
+            CreateWindowEx(0, u"TEST", u"test", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(hwnd, nullptr);
     }
     void TearDown() override {
@@ -50,7 +51,8 @@ protected:
     void drain() {
         PostMessage(nullptr, WM_NULL, 0, 0);
         MSG msg;
-        while (GetMessage(&msg, nullptr, 0, 0) && !(msg.hwnd == nullptr && msg.message == WM_NULL)) {
+        while (GetMessage(&msg, nullptr, 0, 0) &&
+               !(msg.hwnd == nullptr && msg.message == WM_NULL)) {
             DispatchMessage(&msg);
         }
     }
@@ -79,6 +81,19 @@ TEST_F(WindowTest, AMessageBoxKeepsDispatchingPostedMessages) {
     PostMessage(hwnd, WM_USER + 9, 0, 0); // closes the box
     EXPECT_EQ(MessageBox(nullptr, u"text", u"caption", MB_OK), IDOK);
     EXPECT_EQ(seen, (std::vector<UINT>{WM_USER + 1, WM_USER + 9}));
+}
+
+TEST_F(WindowTest, AMessageBoxClosedByTheUserReturnsWithoutWaitingForAMessage) {
+    QTimer::singleShot(0, [] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            box->close(); // as a click on OK: a Qt event, no message
+        }
+    });
+    // Should the box wait for a message after all, this one releases it.
+    QTimer::singleShot(3000, [this] { PostMessage(hwnd, WM_USER + 5, 0, 0); });
+    EXPECT_EQ(MessageBox(nullptr, u"text", u"caption", MB_OK), IDOK);
+    EXPECT_TRUE(seen.empty()) << "the box returned only when a message came";
+    drain();
 }
 
 TEST_F(WindowTest, AQuitMetInAModalLoopReachesTheOuterLoop) {
@@ -137,13 +152,12 @@ TEST(NamedMutex, ExistsWhileAnyHandleIsOpen) {
 
 TEST(CodePage, ConvertsToUtf8WithinTheBuffer) {
     char buffer[8];
-    EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, u"ab\u00B0", -1, buffer, sizeof buffer, nullptr,
-                                  nullptr),
-              5);
+    EXPECT_EQ(
+        WideCharToMultiByte(CP_ACP, 0, u"ab\u00B0", -1, buffer, sizeof buffer, nullptr, nullptr),
+        5);
     EXPECT_STREQ(buffer, "ab\xC2\xB0");
-    EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, u"abcdefgh", -1, buffer, sizeof buffer, nullptr,
-                                  nullptr),
-              0)
+    EXPECT_EQ(
+        WideCharToMultiByte(CP_ACP, 0, u"abcdefgh", -1, buffer, sizeof buffer, nullptr, nullptr), 0)
         << "too long for the buffer: nothing";
     EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, u"abcdefgh", -1, nullptr, 0, nullptr, nullptr), 9);
 }

@@ -1,0 +1,10 @@
+// The program's dialog templates and the soft-key menus of its forms.
+#pragma once
+
+#include "platform/dialog.h"
+
+constexpr int kTarvoDialogCount = 3;
+extern const DialogResource kTarvoDialogs[kTarvoDialogCount];
+
+constexpr int kGotoMenuItemCount = 2;
+extern const MenuResourceItem kGotoMenuItems[kGotoMenuItemCount]; // "Goto" and "Cancel"
