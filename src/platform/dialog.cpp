@@ -5,6 +5,7 @@
 #include "controls.h"
 #include "gapi.h"
 #include "shell.h"
+#include "ui_record.h"
 #include "widgets.h"
 
 #include <QAbstractButton>
@@ -342,6 +343,7 @@ void runDialog(HWND dialog, const std::shared_ptr<DialogState>& state) {
     frame->show();
     frame->raise();
     frame->activateWindow();
+    RecordUiEvent("dialog", {frame->windowTitle().toStdString()});
     runNextDialogAction(dialog);
     RunModalLoop([&] { return state->ended || LiveWindow(dialog) == nullptr; });
 }

@@ -6,6 +6,7 @@
 //   beep<TAB>type
 //   debug<TAB>text
 //   home<TAB>shown / foreground<TAB>title / back<TAB>
+//   dialog<TAB>title                              (a form is shown)
 #pragma once
 
 #include <string>

@@ -1,8 +1,12 @@
 // What the Pocket PC build does differently.
 #include "viewer_fixture.h"
 
+#include "res/resource_ids.h"
 #include "state/app_state.h"
 #include "state/view_state.h"
+
+#include "platform/dialog.h"
+#include "platform/gapi.h"
 
 namespace {
 
@@ -18,6 +22,27 @@ TEST_F(ViewerTest, ThePocketPcBuildZoomsOutWithThree) {
     EXPECT_EQ(SendMessage(theApp.mainWindow, WM_ACTIVATE, 1, 0), 0);
     EXPECT_EQ(SendMessage(theApp.mainWindow, WM_SETTINGCHANGE, 0, 0), 0);
     EXPECT_EQ(theView.zoom, 1.0f);
+}
+
+TEST_F(ViewerTest, ThePocketPcBuildHasTheSameGoToForms) {
+    ASSERT_TRUE(start());
+    command(IDM_INPUT_DEGREES + 1);
+    bool opened = false;
+    platform::testing::OnNextDialog([&](HWND dialog) {
+        opened = true;
+        EXPECT_FALSE(IsWindowVisible(theApp.menuBar));
+        SetDlgItemText(dialog, 1005, u"");
+        platform::testing::TypeText(u"-12");
+        platform::testing::PressKey(VK_DOWN);
+        platform::testing::PressKey(VK_ESCAPE);
+        platform::testing::PressKey(VK_ESCAPE);
+        platform::testing::TypeText(u"45");
+        platform::testing::PressKey(VK_F1);
+    });
+    command(IDM_GOTO_LOCATION);
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(theView.centreLatitude, -12.75f);
+    EXPECT_TRUE(IsWindowVisible(theApp.menuBar));
 }
 
 } // namespace

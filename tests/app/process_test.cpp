@@ -152,6 +152,33 @@ TEST_F(ViewerProcess, ClosingTheWindowSavesAsExitDoes) {
     EXPECT_EQ(std::filesystem::file_size(dir.file("settings.dat")), 545u);
 }
 
+TEST_F(ViewerProcess, RequestsAreServedWhileAFormIsUpAndAClosedViewerStillAnswers) {
+    const pid_t viewer = launch();
+    ASSERT_TRUE(waitForWindow());
+    EXPECT_EQ(msg("command 32799"), 0); // the degrees-minutes-seconds form
+    // "Location" returns only when its form closes: ask from the background.
+    std::string tool = kBin + "/tarvo-msg", verb = "command", id = "32780";
+    char* argv[] = {tool.data(), verb.data(), id.data(), nullptr};
+    pid_t location = 0;
+    ASSERT_EQ(posix_spawn(&location, tool.c_str(), nullptr, nullptr, argv, environ), 0);
+    bool open = false;
+    for (int i = 0; i < 250 && !open; ++i) {
+        open = ReadFile(record()).find("dialog\tGoto\n") != std::string::npos;
+        std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_TRUE(open) << ReadFile(record());
+    EXPECT_EQ(msg("command 32796"), 0) << "served while the form is up";
+    EXPECT_EQ(msg("key 0x31"), 0);
+    EXPECT_EQ(waitFor(location, 200ms), -1) << "Location waits for its form";
+    EXPECT_EQ(msg("close"), 0);
+    EXPECT_EQ(waitFor(viewer), 0);
+    EXPECT_EQ(waitFor(location), 0) << "and is answered when the viewer closes";
+    const std::string saved = ReadFile(dir.file("settings.dat"));
+    ASSERT_EQ(saved.size(), 545u);
+    EXPECT_EQ(saved[537], 3) << "the display format chosen while the form was up";
+    EXPECT_EQ(saved[541], 2);
+}
+
 // Whatever arrives on the window's socket, only well-formed requests of this
 // user are served; the rest is dropped and the viewer carries on.
 TEST_F(ViewerProcess, MalformedRequestsAreDroppedHarmlessly) {

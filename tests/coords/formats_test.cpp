@@ -116,6 +116,24 @@ TEST(FieldTexts, TheLengthOfAFractionFieldSetsItsPlaceValue) {
     }
 }
 
+TEST(FieldTexts, ExtremeFieldsNeitherOverflowNorLoseTheirPlaceValue) {
+    // A fraction field longer than a 64-bit number: 0.1234567890123456789 of a degree.
+    const std::u16string twenty[2] = {u"0", u"12345678901234567890"};
+    EXPECT_EQ(ParseFieldTexts(InputDegrees, twenty), 0.12345679f);
+    // The longest field a form reads, 127 characters: half a minute.
+    const std::u16string longest[3] = {u"1", u"0", u"5" + std::u16string(126, u'0')};
+    EXPECT_EQ(ParseFieldTexts(InputDegreesMinutes, longest), float(1.0 + 0.5 / 60));
+    const std::u16string spaced[2] = {u"0", std::u16string(30, u' ') + u"25"};
+    EXPECT_EQ(ParseFieldTexts(InputDegrees, spaced), float(25e-32));
+    // The magnitude of the smallest 32-bit value does not fit 32 bits.
+    const std::u16string smallest[2] = {u"-2147483648", u"5"};
+    EXPECT_EQ(ParseFieldTexts(InputDegrees, smallest), float(-2147483648.5));
+    const std::u16string beyond[3] = {u"-99999999999", u"0", u"0"};
+    EXPECT_EQ(ParseFieldTexts(InputDegreesMinutesSeconds, beyond), -2147483648.0f);
+    const std::u16string negativeZero[3] = {u"-0", u"30", u""};
+    EXPECT_EQ(ParseFieldTexts(InputDegreesMinutes, negativeZero), -0.5f);
+}
+
 // Conversions must not follow the process locale: under a locale with a
 // decimal comma, "%1.5f" would print 50,40301 and strtod would stop at '.'.
 TEST(PositionText, IgnoresADecimalCommaLocale) {
