@@ -50,6 +50,17 @@ window_titled() {
   return 1
 }
 
+# Waits until N windows are visible (a popup menu is one): key presses must
+# not reach the viewer before its menu is up.
+wait_for_windows() {
+  for _ in $(seq 600); do
+    [[ $(xdotool search --onlyvisible --classname . 2>/dev/null | wc -l) -ge $1 ]] && return 0
+    sleep 0.05
+  done
+  echo "FAIL: fewer than $1 windows are visible" >&2
+  return 1
+}
+
 start_viewer() {
   XDG_RUNTIME_DIR=$work/runtime TARVO_UI_RECORD=$work/ui.log "$work/tarvo" &
   viewer=$!
@@ -95,9 +106,9 @@ PY
 start_viewer
 # Options > Go to... > Location: the degrees form, the latitude degrees first.
 xdotool key F1 2>/dev/null
-sleep 0.4
+wait_for_windows 2
 xdotool key Down Right 2>/dev/null
-sleep 0.4
+wait_for_windows 3
 xdotool key Return 2>/dev/null
 form=$(window_titled Goto)
 xdotool windowfocus --sync "$form" 2>/dev/null || true
