@@ -7,6 +7,7 @@
 #include "res/resources.h"
 #include "state/app_state.h"
 #include "state/view_state.h"
+#include "tracker/report.h"
 
 #include "map/map_package.h"
 
@@ -47,8 +48,11 @@ bool HandleCommand(HWND hwnd, UINT id) {
     case IDM_GOTO_LOCATION:
         OpenGotoDialog();
         return true;
-    case IDM_REQUEST_POS: // the tracker link is not built yet
+    case IDM_REQUEST_POS:
+        RequestTrackerPosition();
+        return true;
     case IDM_UNINSTALL:
+        UninstallRuleComponent();
         return true;
     case IDM_GOTO_LAST_GPS:
         goToLastGps();

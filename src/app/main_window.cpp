@@ -7,6 +7,7 @@
 #include "res/resource_ids.h"
 #include "state/app_state.h"
 #include "state/view_state.h"
+#include "tracker/report.h"
 
 #include "map/map_package.h"
 
@@ -143,7 +144,7 @@ LRESULT MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
         return onPaint(hwnd);
     case WM_COPYDATA:
-        return 0; // tracker reports: the report handling is not built yet
+        return OnTrackerCopyData(hwnd, lParam);
     case WM_KEYDOWN:
         return onKeyDown(wParam);
     case WM_COMMAND:

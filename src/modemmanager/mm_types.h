@@ -28,12 +28,12 @@ struct MmPort { // (su)
     QString name;
     uint type = 0;
 };
-using MmUintList = QList<uint>;                        // au
-using MmUintPairList = QList<MmUintPair>;              // a(uu)
-using MmPortList = QList<MmPort>;                      // a(su)
-using MmUintMap = QMap<uint, uint>;                    // a{uu}
-using MmVariantMapList = QList<QVariantMap>;           // aa{sv}
-using MmInterfaces = QMap<QString, QVariantMap>;       // a{sa{sv}}
+using MmUintList = QList<uint>;                               // au
+using MmUintPairList = QList<MmUintPair>;                     // a(uu)
+using MmPortList = QList<MmPort>;                             // a(su)
+using MmUintMap = QMap<uint, uint>;                           // a{uu}
+using MmVariantMapList = QList<QVariantMap>;                  // aa{sv}
+using MmInterfaces = QMap<QString, QVariantMap>;              // a{sa{sv}}
 using MmManagedObjects = QMap<QDBusObjectPath, MmInterfaces>; // a{oa{sa{sv}}}
 
 Q_DECLARE_METATYPE(MmUintPair)

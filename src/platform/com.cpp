@@ -1,6 +1,9 @@
 #include "com.h"
 
+#include "class_registry.h"
 #include "imaging_factory.h"
+
+#include <dlfcn.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -33,6 +36,39 @@ BuiltinClass* findBuiltin(REFCLSID clsid) {
     return nullptr;
 }
 
+// An object of a class from the registry. The library stays loaded: objects
+// and factories of it may live anywhere in the process.
+HRESULT createRegistered(REFCLSID clsid, REFIID iid, void** object) {
+    std::string library;
+    switch (platform::FindClassLibrary(clsid, &library)) {
+    case platform::ClassLookup::NotRegistered:
+        return REGDB_E_CLASSNOTREG;
+    case platform::ClassLookup::Untrusted:
+        return E_ACCESSDENIED;
+    case platform::ClassLookup::Found:
+        break;
+    }
+    void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        return CO_E_DLLNOTFOUND;
+    }
+    auto entry = reinterpret_cast<DllGetClassObjectFunction>(dlsym(handle, kClassObjectEntryPoint));
+    if (entry == nullptr) {
+        return CO_E_ERRORINDLL;
+    }
+    IClassFactory* factory = nullptr;
+    HRESULT hr = entry(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+    if (FAILED(hr) || factory == nullptr) {
+        return FAILED(hr) ? hr : CO_E_ERRORINDLL;
+    }
+    hr = factory->CreateInstance(nullptr, iid, object);
+    factory->Release();
+    if (SUCCEEDED(hr) && *object == nullptr) {
+        hr = E_NOINTERFACE;
+    }
+    return hr;
+}
+
 } // namespace
 
 HRESULT CoInitializeEx(void*, DWORD) {
@@ -57,8 +93,14 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID 
     if (outer != nullptr) {
         return CLASS_E_NOAGGREGATION;
     }
+    if ((context & CLSCTX_INPROC_SERVER) == 0) {
+        return REGDB_E_CLASSNOTREG;
+    }
     BuiltinClass* c = findBuiltin(clsid);
-    if ((context & CLSCTX_INPROC_SERVER) == 0 || c == nullptr || !c->available) {
+    if (c == nullptr) {
+        return createRegistered(clsid, iid, object);
+    }
+    if (!c->available) {
         return REGDB_E_CLASSNOTREG;
     }
     IUnknown* instance = c->create();

@@ -41,6 +41,22 @@ protected:
     ~IUnknown() = default;
 };
 
+// Makes objects of one class; a class's library hands it out from its
+// class-object entry point.
+struct IClassFactory : IUnknown {
+    virtual HRESULT CreateInstance(IUnknown* outer, REFIID iid, void** object) = 0;
+    virtual HRESULT LockServer(BOOL lock) = 0;
+
+protected:
+    ~IClassFactory() = default;
+};
+constexpr IID IID_IClassFactory = {
+    0x00000001, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+// The entry point a class library exports with C linkage under this name.
+using DllGetClassObjectFunction = HRESULT (*)(REFCLSID clsid, REFIID iid, void** object);
+inline constexpr char kClassObjectEntryPoint[] = "DllGetClassObject";
+
 constexpr DWORD COINIT_MULTITHREADED = 0;
 constexpr DWORD CLSCTX_INPROC_SERVER = 1;
 
@@ -49,9 +65,15 @@ constexpr DWORD CLSCTX_INPROC_SERVER = 1;
 HRESULT CoInitializeEx(void* reserved, DWORD flags);
 void CoUninitialize();
 
-// Creates an object of a registered class. Fails with CO_E_NOTINITIALIZED when
-// the calling thread has not initialised COM, CLASS_E_NOAGGREGATION for an
-// outer object and REGDB_E_CLASSNOTREG for an unknown class.
+// Creates an object of a built-in class or of one in the per-user class
+// registry (see class_registry.h), whose library is loaded into the process.
+// Returns exactly S_OK only when the object exists. Fails with
+// CO_E_NOTINITIALIZED when the calling thread has not initialised COM,
+// CLASS_E_NOAGGREGATION for an outer object, REGDB_E_CLASSNOTREG for a class
+// that is not registered, E_ACCESSDENIED for a registration that is not the
+// user's own, CO_E_DLLNOTFOUND for a library that does not load,
+// CO_E_ERRORINDLL for one without the entry point, and with the class's own
+// failure (E_NOINTERFACE for an interface it does not have) otherwise.
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid, void** object);
 
 void* CoTaskMemAlloc(std::size_t size);

@@ -7,6 +7,7 @@
 #include "shell.h"
 #include "ui_record.h"
 #include "widgets.h"
+#include "window_registry.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -236,10 +237,18 @@ private:
 };
 
 // What the dialog procedure leaves unhandled, as the handset's default
-// dialog procedure does it.
-LRESULT defaultDialogProc(HWND dialog, UINT message) {
+// dialog procedure does it: a close cancels, typed characters go to the
+// control with the focus.
+LRESULT defaultDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CLOSE) {
         PostMessage(dialog, WM_COMMAND, IDCANCEL, 0);
+    } else if (message == WM_CHAR) {
+        DialogState* state = stateOf(dialog);
+        HWND focus = GetFocus();
+        if (state != nullptr && (focus == nullptr || LiveWindow(focus)->owner != dialog)) {
+            focus = state->lastFocus;
+        }
+        SendMessage(focus, WM_CHAR, wParam, lParam);
     }
     return 0;
 }
@@ -254,7 +263,7 @@ LRESULT DialogWindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
     if (message == WM_INITDIALOG || handled) {
         return handled;
     }
-    return defaultDialogProc(dialog, message);
+    return defaultDialogProc(dialog, message, wParam, lParam);
 }
 
 bool addControls(HWND dialog, const DialogTemplate& t, QWidget* content, DialogKeys* keys) {
@@ -296,6 +305,7 @@ HWND createDialog(const DialogTemplate& t, HWND owner, HINSTANCE instance, DLGPR
     w->owner = owner;
     w->instance = instance;
     w->title = t.title != nullptr ? t.title : u"";
+    w->className = kDialogClass;
     w->style = t.style;
     w->dialog = std::make_shared<DialogState>();
     w->dialog->procedure = procedure;
@@ -320,6 +330,9 @@ HWND createDialog(const DialogTemplate& t, HWND owner, HINSTANCE instance, DLGPR
         return nullptr;
     }
     placeOver(w->frame, owner);
+    // Other programs (and scripts) find a form as on the handset: by the
+    // dialog class and its title.
+    w->published = PublishedWindow::Publish(dialog, w->className, w->title);
     return dialog;
 }
 

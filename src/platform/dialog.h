@@ -9,6 +9,10 @@
 
 using DLGPROC = BOOL (*)(HWND, UINT, WPARAM, LPARAM);
 
+// The class of every dialog window: FindWindow(kDialogClass, title) finds an
+// open form, from other processes too.
+inline constexpr WCHAR kDialogClass[] = u"Dialog";
+
 // Window styles of templates.
 constexpr DWORD WS_POPUP = 0x80000000;
 constexpr DWORD WS_CHILD = 0x40000000;

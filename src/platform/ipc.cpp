@@ -70,7 +70,8 @@ bool samePeerUser(qintptr descriptor) {
 
 // Sends a frame and reads the reply with plain blocking sockets: the sender
 // does not run its own message loop while it waits.
-bool exchange(const std::string& endpoint, const std::string& request, LRESULT* result) {
+bool exchange(const std::string& endpoint, const std::string& request, LRESULT* result,
+              int timeoutMs = 0) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (endpoint.size() >= sizeof address.sun_path) {
@@ -80,6 +81,11 @@ bool exchange(const std::string& endpoint, const std::string& request, LRESULT* 
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         return false;
+    }
+    if (timeoutMs > 0) {
+        timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
     }
     bool ok = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     for (std::size_t sent = 0; ok && sent < request.size();) {
@@ -194,8 +200,12 @@ void IpcServer::serve(Connection* c) {
             SendMessage(hwnd_, UINT(get(payload.data(), 4)), WPARAM(get(payload.data() + 4, 8)),
                         LPARAM(get(payload.data() + 12, 8)));
     } else if (kind == kCopyData && payload.size() >= 8) {
-        COPYDATASTRUCT data{std::uintptr_t(get(payload.data(), 8)), DWORD(payload.size() - 8),
-                            payload.size() > 8 ? payload.data() + 8 : nullptr};
+        // Two zero bytes after the data end a text sent without its terminator
+        // at the byte count (an odd count: at the last whole character).
+        const DWORD count = DWORD(payload.size() - 8);
+        payload.append(2, '\0');
+        COPYDATASTRUCT data{std::uintptr_t(get(payload.data(), 8)), count,
+                            count > 0 ? payload.data() + 8 : nullptr};
         result = SendMessage(hwnd_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
     } else if (kind == kForeground && payload.empty()) {
         result = SetForegroundWindow(
@@ -216,27 +226,31 @@ void IpcServer::serve(Connection* c) {
     c->socket->flush();
 }
 
-LRESULT SendRemoteMessage(const std::string& endpoint, UINT message, WPARAM wParam, LPARAM lParam) {
+bool TrySendRemoteMessage(const std::string& endpoint, UINT message, WPARAM wParam, LPARAM lParam,
+                          int timeoutMs, LRESULT* result) {
     std::string payload;
     if (message == WM_COPYDATA) {
         auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
         if (data == nullptr || data->cbData > kMaxFramePayload - 8 ||
             (data->cbData > 0 && data->lpData == nullptr)) {
-            return 0;
+            return false;
         }
         put64(payload, data->dwData);
         payload.append(static_cast<const char*>(data->lpData), data->cbData);
-        LRESULT result = 0;
-        return exchange(endpoint, frame(kCopyData, payload), &result) ? result : 0;
+        return exchange(endpoint, frame(kCopyData, payload), result, timeoutMs);
     }
     if (!travels(message)) {
-        return 0;
+        return false;
     }
     put32(payload, message);
     put64(payload, wParam);
     put64(payload, std::uint64_t(lParam));
+    return exchange(endpoint, frame(kMessage, payload), result, timeoutMs);
+}
+
+LRESULT SendRemoteMessage(const std::string& endpoint, UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    return exchange(endpoint, frame(kMessage, payload), &result) ? result : 0;
+    return TrySendRemoteMessage(endpoint, message, wParam, lParam, 0, &result) ? result : 0;
 }
 
 bool SendForegroundRequest(const std::string& endpoint) {

@@ -46,6 +46,10 @@ private:
 // Sends to the window behind an endpoint and waits for its result; 0 when
 // the message cannot travel or the receiver is gone.
 LRESULT SendRemoteMessage(const std::string& endpoint, UINT message, WPARAM wParam, LPARAM lParam);
+// The same, saying whether the receiver's window procedure ran and answered;
+// a positive time-out (ms) bounds the wait.
+bool TrySendRemoteMessage(const std::string& endpoint, UINT message, WPARAM wParam, LPARAM lParam,
+                          int timeoutMs, LRESULT* result);
 bool SendForegroundRequest(const std::string& endpoint);
 
 } // namespace platform

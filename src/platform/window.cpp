@@ -89,7 +89,8 @@ HWND remoteWindow(const std::string& endpoint) {
 
 HWND findLocal(const std::u16string& className, LPCWSTR title) {
     for (auto& w : manager().windows) {
-        if (!w->destroyed && w->kind == HWND__::Kind::TopLevel && w->className == className &&
+        const bool findable = w->kind == HWND__::Kind::TopLevel || w->kind == HWND__::Kind::Dialog;
+        if (!w->destroyed && findable && w->className == className &&
             (title == nullptr || w->title == title)) {
             return w.get();
         }
@@ -543,6 +544,24 @@ LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         return platform::SendRemoteMessage(w->endpoint, message, wParam, lParam);
     }
     return platform::CallWindowProcedure(hwnd, message, wParam, lParam);
+}
+
+LRESULT SendMessageTimeout(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT flags,
+                           UINT timeoutMs, LRESULT* result) {
+    HWND__* w = LiveWindow(hwnd);
+    LRESULT answer = 0;
+    bool ran = false;
+    if (w != nullptr && w->kind == HWND__::Kind::Remote) {
+        const int limit = (flags & SMTO_NOTIMEOUTIFNOTHUNG) != 0 ? 0 : int(std::max(timeoutMs, 1u));
+        ran = platform::TrySendRemoteMessage(w->endpoint, message, wParam, lParam, limit, &answer);
+    } else if (w != nullptr && w->proc != nullptr) {
+        answer = platform::CallWindowProcedure(hwnd, message, wParam, lParam);
+        ran = true;
+    }
+    if (result != nullptr) {
+        *result = answer;
+    }
+    return ran ? TRUE : FALSE;
 }
 
 HICON LoadIcon(HINSTANCE instance, LPCWSTR name) {

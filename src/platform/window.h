@@ -129,6 +129,15 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // until that process's window procedure has returned.
 LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+constexpr UINT SMTO_NORMAL = 0x0000;
+constexpr UINT SMTO_NOTIMEOUTIFNOTHUNG = 0x0008;
+// As SendMessage, but returns whether the window procedure ran (FALSE: the
+// window is gone, the message cannot travel, or the receiver died or did not
+// answer within `timeoutMs`). With SMTO_NOTIMEOUTIFNOTHUNG the wait has no
+// limit: this platform cannot tell a hung receiver from a busy one.
+LRESULT SendMessageTimeout(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT flags,
+                           UINT timeoutMs, LRESULT* result);
 void PostQuitMessage(int exitCode);
 BOOL GetMessage(MSG* msg, HWND hwnd, UINT first, UINT last);
 BOOL TranslateMessage(const MSG* msg);

@@ -59,6 +59,16 @@ const DialogItemTemplate kGotoDegreesMinutesSeconds[] = {
     {u"STATIC", u"\" W", IDC_STATIC, 99, 40, 12, 8, kLabel},
 };
 
+// The request form keeps the handset's style bits as they are.
+const DialogItemTemplate kAskTracker[] = {
+    {u"STATIC", u"TR-101 number:", IDC_STATIC, 7, 7, 53, 8, 0x50020000},
+    {u"EDIT", u"", IDC_TRACKER_NUMBER, 7, 18, 99, 12, 0x50810080},
+    {u"BUTTON", u"Don't place to inbox", IDC_DONT_PLACE_TO_INBOX, 7, 41, 79, 10, 0x50010003},
+};
+const DialogTemplate kAskTrackerForm{u"Ask TR-101",   0x80C80048, 113,         116,
+                                     u"MS Shell Dlg", 8,          kAskTracker, 3};
+static_assert(kFormStyle == 0x80C80048);
+
 template <int N> constexpr DialogTemplate gotoForm(const DialogItemTemplate (&items)[N]) {
     return DialogTemplate{u"Goto", kFormStyle, 113, 116, u"MS Shell Dlg", 8, items, N};
 }
@@ -74,8 +84,14 @@ const MenuResourceItem kGotoMenuItems[kGotoMenuItemCount] = {
     {u"Cancel", IDCANCEL},
 };
 
+const MenuResourceItem kAskTrackerMenuItems[kAskTrackerMenuItemCount] = {
+    {u"Ok", IDOK},
+    {u"Cancel", IDCANCEL},
+};
+
 const DialogResource kTarvoDialogs[kTarvoDialogCount] = {
     {IDD_GOTO_DEGREES, &kGotoDegreesForm},
     {IDD_GOTO_DEGREES_MINUTES, &kGotoDegreesMinutesForm},
     {IDD_GOTO_DEGREES_MINUTES_SECONDS, &kGotoDegreesMinutesSecondsForm},
+    {IDD_ASK_TRACKER, &kAskTrackerForm},
 };

@@ -3,8 +3,11 @@
 
 #include "platform/dialog.h"
 
-constexpr int kTarvoDialogCount = 3;
+constexpr int kTarvoDialogCount = 4;
 extern const DialogResource kTarvoDialogs[kTarvoDialogCount];
 
 constexpr int kGotoMenuItemCount = 2;
 extern const MenuResourceItem kGotoMenuItems[kGotoMenuItemCount]; // "Goto" and "Cancel"
+
+constexpr int kAskTrackerMenuItemCount = 2;
+extern const MenuResourceItem kAskTrackerMenuItems[kAskTrackerMenuItemCount]; // "Ok", "Cancel"

@@ -50,6 +50,7 @@ const MenuResourceItem kMainMenu[] = {
 const MenuResource kMenus[] = {
     {IDR_MAIN_MENU, kMainMenu, 2},
     {IDR_DIALOG_MENU, kGotoMenuItems, kGotoMenuItemCount},
+    {IDR_ASK_TRACKER_MENU, kAskTrackerMenuItems, kAskTrackerMenuItemCount},
 };
 
 const IconResource kIcons[] = {

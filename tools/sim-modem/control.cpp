@@ -42,9 +42,9 @@ struct Verb {
 };
 
 const Verb kVerbs[] = {
-    {"deliver", "Deliver", 2},     {"fail-next-send", "FailNextSend", -1},
-    {"state", "SetState", 1},      {"unplug", "Unplug", 0},
-    {"plug", "Plug", 0},           {"sent", "Sent", 0},
+    {"deliver", "Deliver", 2}, {"fail-next-send", "FailNextSend", -1},
+    {"state", "SetState", 1},  {"unplug", "Unplug", 0},
+    {"plug", "Plug", 0},       {"sent", "Sent", 0},
 };
 
 int fail(const QString& text) {

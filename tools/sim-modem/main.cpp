@@ -43,19 +43,21 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(kDescription);
     parser.addHelpOption();
-    const QCommandLineOption number("tracker-number", "The tracker's number (default +380501234567).",
-                                    "NUMBER", "+380501234567");
-    const QCommandLineOption position("position",
-                                      "Where the tracker is, \"LAT LON\" (default \"50.45012 30.52341\").",
-                                      "POSITION", "50.45012 30.52341");
-    const QCommandLineOption track("track", "A file of \"lat lon\" lines; each request moves on one.",
-                                   "FILE");
-    const QCommandLineOption delay("reply-delay", "Milliseconds before the tracker answers (default 3000).",
-                                   "MS", "3000");
-    const QCommandLineOption storage("storage",
-                                     "Keeps received messages in FILE across restarts, as a SIM does "
-                                     "(default: in memory).",
-                                     "FILE");
+    const QCommandLineOption number("tracker-number",
+                                    "The tracker's number (default +380501234567).", "NUMBER",
+                                    "+380501234567");
+    const QCommandLineOption position(
+        "position", "Where the tracker is, \"LAT LON\" (default \"50.45012 30.52341\").",
+        "POSITION", "50.45012 30.52341");
+    const QCommandLineOption track(
+        "track", "A file of \"lat lon\" lines; each request moves on one.", "FILE");
+    const QCommandLineOption delay(
+        "reply-delay", "Milliseconds before the tracker answers (default 3000).", "MS", "3000");
+    const QCommandLineOption storage(
+        "storage",
+        "Keeps received messages in FILE across restarts, as a SIM does "
+        "(default: in memory).",
+        "FILE");
     const QCommandLineOption own("own-number", "The modem's own number (default +380670000001).",
                                  "NUMBER", "+380670000001");
     const QCommandLineOption state("state", "The modem's state at start (default 8, registered).",

@@ -142,9 +142,15 @@ bool SimModem::checkEnabled() {
 // Create takes ModemManager's keys, lower case, each with its wire type.
 bool SimModem::checkCreateProperties(const QVariantMap& properties) {
     static const QMap<QString, QString> kTypes = {
-        {"number", "s"},   {"text", "s"},  {"data", "ay"},
-        {"smsc", "s"},     {"validity", "(uv)"}, {"class", "i"},
-        {"delivery-report-request", "b"}, {"teleservice-id", "u"}, {"service-category", "u"},
+        {"number", "s"},
+        {"text", "s"},
+        {"data", "ay"},
+        {"smsc", "s"},
+        {"validity", "(uv)"},
+        {"class", "i"},
+        {"delivery-report-request", "b"},
+        {"teleservice-id", "u"},
+        {"service-category", "u"},
     };
     for (auto it = properties.begin(); it != properties.end(); ++it) {
         const QString wanted = kTypes.value(it.key());

@@ -77,7 +77,8 @@ QString SimService::deliver(const QString& from, const QString& text) {
 }
 
 void SimService::failNextSend(const QString& errorName) {
-    sendFailure_ = errorName.isEmpty() ? QString(mm::kErrorPrefix) + "Message.NoNetwork" : errorName;
+    sendFailure_ =
+        errorName.isEmpty() ? QString(mm::kErrorPrefix) + "Message.NoNetwork" : errorName;
 }
 
 bool SimService::setState(int state) {

@@ -41,7 +41,8 @@ void SimStorage::save() const {
     }
     QJsonArray array;
     for (const SmsContent& m : messages_) {
-        array.append(QJsonObject{{"number", m.number}, {"text", m.text}, {"timestamp", m.timestamp}});
+        array.append(
+            QJsonObject{{"number", m.number}, {"text", m.text}, {"timestamp", m.timestamp}});
     }
     QSaveFile file(path_);
     if (file.open(QIODevice::WriteOnly)) {

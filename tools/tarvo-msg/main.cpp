@@ -2,7 +2,8 @@
 // on the handset would. For scripts and tests.
 //
 //   tarvo-msg [--class C] [--title T] find
-//   tarvo-msg ... command ID | key VK | close | foreground | copydata TEXT
+//   tarvo-msg ... command ID | key VK | char TEXT | close | foreground | copydata TEXT
+//   (a form: --class Dialog --title CAPTION)
 #include "platform/kernel.h"
 #include "platform/window.h"
 
@@ -14,8 +15,9 @@
 
 namespace {
 
-const char kUsage[] = "usage: tarvo-msg [--class CLASS] [--title TITLE] "
-                      "find | command ID | key VK | close | foreground | copydata TEXT\n";
+const char kUsage[] =
+    "usage: tarvo-msg [--class CLASS] [--title TITLE] "
+    "find | command ID | key VK | char TEXT | close | foreground | copydata TEXT\n";
 
 } // namespace
 
@@ -50,6 +52,10 @@ int main(int argc, char** argv) {
         result = SendMessage(window, WM_COMMAND, WPARAM(std::strtoul(argument, nullptr, 0)), 0);
     } else if (verb == "key" && argument != nullptr) {
         result = SendMessage(window, WM_KEYDOWN, WPARAM(std::strtoul(argument, nullptr, 0)), 1);
+    } else if (verb == "char" && argument != nullptr) {
+        for (char16_t c : platform::FromUtf8(argument)) {
+            result = SendMessage(window, WM_CHAR, WPARAM(c), 1);
+        }
     } else if (verb == "close") {
         result = SendMessage(window, WM_CLOSE, 0, 0);
     } else if (verb == "foreground") {

@@ -1,0 +1,36 @@
+// The per-user class registry: one entry per class in
+// $XDG_CONFIG_HOME/tarvo/classes/ (~/.config when unset), a file named by the
+// class identifier's canonical spelling, {3AB4C10E-673C-494C-98A2-CC2E91A48116}
+// (upper case, with braces), that holds the absolute path of the shared
+// library serving the class. No Qt: the rule component links it too.
+#pragma once
+
+#include "com.h"
+
+#include <string>
+
+namespace platform {
+
+std::string ClsidString(const GUID& clsid);
+std::string ClassEntryPath(const GUID& clsid);
+
+// Writes the entry (folders made private to the user) or removes it; false
+// with errno set when the file system refuses. Removing an absent entry
+// succeeds.
+bool WriteClassEntry(const GUID& clsid, const std::string& library);
+bool RemoveClassEntry(const GUID& clsid);
+
+enum class ClassLookup {
+    Found,
+    NotRegistered,
+    Untrusted, // the entry, the library or a folder of theirs is another user's
+               // or others can write it: loading code from it is refused
+};
+// The library registered for the class, checked as ssh checks its files.
+ClassLookup FindClassLibrary(const GUID& clsid, std::string* library);
+
+// Whether a file and its folder belong to this user (or root) and no one
+// else can write them.
+bool IsTrustedFile(const std::string& path);
+
+} // namespace platform

@@ -1,0 +1,245 @@
+#include "gate.h"
+
+#include "smsgate/rule_component_ids.h"
+
+#include "platform/class_registry.h"
+
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
+#include <QDateTime>
+#include <cstdio>
+
+namespace {
+
+void note(const QString& text) {
+    std::fprintf(stderr, "smsgate: %s\n", qPrintable(text));
+}
+
+QDBusMessage call(const QString& path, const char* interface, const char* method) {
+    return QDBusMessage::createMethodCall(mm::kService, path, interface, method);
+}
+
+SmsInfo infoOf(const QString& path, const QString& modem, const QVariantMap& p) {
+    return SmsInfo{path,
+                   modem,
+                   p.value("State").toUInt(),
+                   p.value("PduType").toUInt(),
+                   p.value("Number").toString(),
+                   p.value("Text").toString(),
+                   p.value("Timestamp").toString()};
+}
+
+} // namespace
+
+Gate::Gate(const QDBusConnection& bus, const GateOptions& options)
+    : bus_(bus), options_(options), log_(options.deliveredLogPath),
+      courier_([this](const Report& report, bool deleteIt) {
+          QMetaObject::invokeMethod(
+              this, [this, report, deleteIt] { onDelivered(report, deleteIt); },
+              Qt::QueuedConnection);
+      }) {
+    RegisterMmTypes();
+}
+
+void Gate::start() {
+    // An empty path hears the signal from every modem and every message.
+    bus_.connect(mm::kService, "", mm::kMessagingInterface, "Added", this,
+                 SLOT(onAdded(QDBusMessage)));
+    bus_.connect(mm::kService, "", mm::kPropertiesInterface, "PropertiesChanged", this,
+                 SLOT(onPropertiesChanged(QDBusMessage)));
+    bus_.connect(mm::kService, mm::kManagerPath, mm::kObjectManagerInterface, "InterfacesAdded",
+                 this, SLOT(onInterfacesAdded(QDBusMessage)));
+    auto* watcher = new QDBusServiceWatcher(mm::kService, bus_,
+                                            QDBusServiceWatcher::WatchForRegistration, this);
+    connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] {
+        note("ModemManager is there");
+        scanModems();
+    });
+    connect(&registrationTimer_, &QTimer::timeout, this, [this] { checkRegistration(); });
+    registrationTimer_.start(options_.registrationCheckMs);
+    checkRegistration();
+}
+
+// Registration and removal take effect without a restart.
+void Gate::checkRegistration() {
+    std::string library;
+    const bool registered =
+        platform::FindClassLibrary(CLSID_RuleComponent, &library) == platform::ClassLookup::Found;
+    if (registered == active_) {
+        return;
+    }
+    active_ = registered;
+    note(active_ ? "the component is registered: delivering reports"
+                 : "the component is not registered: waiting");
+    if (active_) {
+        scanModems(); // what arrived meanwhile is on the modem
+    } else {
+        courier_.drop();
+        inFlight_.clear();
+    }
+}
+
+void Gate::scanModems() {
+    if (!active_) {
+        return;
+    }
+    auto* pending = new QDBusPendingCallWatcher(
+        bus_.asyncCall(call(mm::kManagerPath, mm::kObjectManagerInterface, "GetManagedObjects")),
+        this);
+    connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        QDBusPendingReply<MmManagedObjects> reply = *w;
+        if (reply.isError()) {
+            return; // no ModemManager yet: its appearance brings a new scan
+        }
+        const MmManagedObjects objects = reply.value();
+        for (auto it = objects.begin(); it != objects.end(); ++it) {
+            if (it.value().contains(mm::kMessagingInterface)) {
+                listMessages(it.key().path());
+            }
+        }
+    });
+}
+
+void Gate::onInterfacesAdded(const QDBusMessage& message) {
+    const QList<QVariant> args = message.arguments();
+    if (args.size() == 2) {
+        const QString path = args[0].value<QDBusObjectPath>().path();
+        const auto interfaces = qdbus_cast<MmInterfaces>(args[1]);
+        if (interfaces.contains(mm::kMessagingInterface)) {
+            listMessages(path);
+        }
+    }
+}
+
+void Gate::listMessages(const QString& modemPath) {
+    if (!active_) {
+        return;
+    }
+    auto* pending = new QDBusPendingCallWatcher(
+        bus_.asyncCall(call(modemPath, mm::kMessagingInterface, "List")), this);
+    connect(pending, &QDBusPendingCallWatcher::finished, this,
+            [this, modemPath](QDBusPendingCallWatcher* w) {
+                w->deleteLater();
+                QDBusPendingReply<QList<QDBusObjectPath>> reply = *w;
+                if (reply.isError()) {
+                    note("cannot list the messages of " + modemPath + ": " +
+                         reply.error().message());
+                    return;
+                }
+                for (const QDBusObjectPath& sms : reply.value()) {
+                    inspect(sms.path(), modemPath);
+                }
+            });
+}
+
+// A new message, received or one this modem is about to send.
+void Gate::onAdded(const QDBusMessage& message) {
+    const QList<QVariant> args = message.arguments();
+    if (args.size() == 2 && active_) {
+        inspect(args[0].value<QDBusObjectPath>().path(), message.path());
+    }
+}
+
+void Gate::inspect(const QString& smsPath, const QString& modemPath) {
+    QDBusMessage getAll = call(smsPath, mm::kPropertiesInterface, "GetAll");
+    getAll << QString(mm::kSmsInterface);
+    auto* pending = new QDBusPendingCallWatcher(bus_.asyncCall(getAll), this);
+    connect(pending, &QDBusPendingCallWatcher::finished, this,
+            [this, smsPath, modemPath](QDBusPendingCallWatcher* w) {
+                w->deleteLater();
+                QDBusPendingReply<QVariantMap> reply = *w;
+                if (!reply.isError()) {
+                    consider(infoOf(smsPath, modemPath, reply.value()));
+                }
+            });
+}
+
+// A message that was not whole (received in parts) or not yet sent becomes
+// so: look again.
+void Gate::onPropertiesChanged(const QDBusMessage& message) {
+    auto it = waitingFor_.find(message.path());
+    const QList<QVariant> args = message.arguments();
+    if (it == waitingFor_.end() || args.size() < 2 || args[0].toString() != mm::kSmsInterface) {
+        return;
+    }
+    const QVariantMap changed = qdbus_cast<QVariantMap>(args[1]);
+    const uint state = changed.value("State").toUInt();
+    if (state == mm::SmsStateReceived || state == mm::SmsStateSent) {
+        const QString modem = it->second;
+        waitingFor_.erase(it);
+        inspect(message.path(), modem);
+    }
+}
+
+void Gate::consider(const SmsInfo& sms) {
+    if (!active_) {
+        return;
+    }
+    if (sms.pduType == mm::SmsPduSubmit) {
+        considerSent(sms);
+    } else if (sms.pduType == mm::SmsPduDeliver) {
+        considerReceived(sms);
+    }
+}
+
+// "request" tells the gate which number the tracker has; once sent, the
+// message has done its work and leaves the modem.
+void Gate::considerSent(const SmsInfo& sms) {
+    if (!IsRequestText(sms.text)) {
+        return;
+    }
+    numbers_.addRequest(sms.number, QDateTime::currentDateTimeUtc());
+    if (sms.state == mm::SmsStateSent) {
+        deleteMessage(sms.path, sms.modemPath, QString());
+    } else {
+        waitingFor_[sms.path] = sms.modemPath;
+    }
+}
+
+void Gate::considerReceived(const SmsInfo& sms) {
+    if (sms.state != mm::SmsStateReceived) {
+        waitingFor_[sms.path] = sms.modemPath; // parts still to come
+        return;
+    }
+    const QString key = DeliveredLog::KeyOf(sms.number, sms.timestamp, sms.text);
+    if (log_.contains(key)) {
+        if (log_.wantsDeletion(key)) {
+            deleteMessage(sms.path, sms.modemPath, key); // announced again, still there
+        }
+        return;
+    }
+    numbers_.setSaved(SavedTrackerNumber(options_.settingsPath));
+    if (inFlight_.contains(key) ||
+        !numbers_.isTracker(sms.number, QDateTime::currentDateTimeUtc()) ||
+        !HoldsTwoNumbers(sms.text)) {
+        return;
+    }
+    inFlight_.insert(key);
+    note("a report from " + sms.number + ": delivering it");
+    courier_.send(Report{key, sms.text, sms.path, sms.modemPath});
+}
+
+void Gate::onDelivered(const Report& report, bool deleteIt) {
+    inFlight_.remove(report.key);
+    log_.add(report.key, deleteIt);
+    if (deleteIt) {
+        deleteMessage(report.smsPath, report.modemPath, report.key);
+    }
+}
+
+void Gate::deleteMessage(const QString& smsPath, const QString& modemPath, const QString& key) {
+    QDBusMessage remove = call(modemPath, mm::kMessagingInterface, "Delete");
+    remove << QVariant::fromValue(QDBusObjectPath(smsPath));
+    auto* pending = new QDBusPendingCallWatcher(bus_.asyncCall(remove), this);
+    connect(pending, &QDBusPendingCallWatcher::finished, this,
+            [this, key, smsPath](QDBusPendingCallWatcher* w) {
+                w->deleteLater();
+                if (w->isError()) {
+                    note("cannot delete " + smsPath + ": " + w->error().message());
+                } else if (!key.isEmpty()) {
+                    log_.markDeleted(key);
+                }
+            });
+}

@@ -1,0 +1,69 @@
+// The gate: watches ModemManager for messages, recognises tracker reports,
+// has the courier deliver them to the viewer, and deletes the delivered ones
+// from the modem while the viewer's inbox signal asks for it. It acts only
+// while the rule component is registered.
+#pragma once
+
+#include "courier.h"
+#include "delivered_log.h"
+#include "recognition.h"
+
+#include "mm_types.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QObject>
+#include <QSet>
+#include <QTimer>
+#include <map>
+
+struct GateOptions {
+    QString settingsPath;     // the viewer's settings.dat, for its tracker number
+    QString deliveredLogPath; // empty: in memory
+    int registrationCheckMs = 1000;
+};
+
+// What the gate knows of one SMS object.
+struct SmsInfo {
+    QString path;
+    QString modemPath;
+    uint state = 0;
+    uint pduType = 0;
+    QString number;
+    QString text;
+    QString timestamp;
+};
+
+class Gate : public QObject {
+    Q_OBJECT
+
+public:
+    Gate(const QDBusConnection& bus, const GateOptions& options);
+    void start();
+
+private Q_SLOTS:
+    void onAdded(const QDBusMessage& message);
+    void onPropertiesChanged(const QDBusMessage& message);
+    void onInterfacesAdded(const QDBusMessage& message);
+
+private:
+    void checkRegistration();
+    void scanModems();
+    void listMessages(const QString& modemPath);
+    void inspect(const QString& smsPath, const QString& modemPath);
+    void consider(const SmsInfo& sms);
+    void considerSent(const SmsInfo& sms);
+    void considerReceived(const SmsInfo& sms);
+    void deleteMessage(const QString& smsPath, const QString& modemPath, const QString& key);
+    void onDelivered(const Report& report, bool deleteIt);
+
+    QDBusConnection bus_;
+    GateOptions options_;
+    bool active_ = false;
+    QTimer registrationTimer_;
+    TrackerNumbers numbers_;
+    DeliveredLog log_;
+    QSet<QString> inFlight_;                // keys handed to the courier
+    std::map<QString, QString> waitingFor_; // SMS path -> modem path, until whole or sent
+    Courier courier_;
+};

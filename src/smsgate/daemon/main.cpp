@@ -1,0 +1,75 @@
+// smsgate: the gate daemon of the rule component. Started at login by the
+// autostart entry that registering the component writes (or by the demo),
+// it runs until the session ends and acts only while the component is
+// registered. See README.md for the recognition rule.
+//
+//   smsgate [--settings FILE] [--delivered-log FILE]
+#include "gate.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <cerrno>
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// One gate a user: two would deliver every report twice. The lock lives in
+// the user's runtime folder and goes with the process.
+bool claimSingleInstance() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR", QDir::tempPath());
+    const QString folder = runtime + "/tarvo";
+    ::mkdir(folder.toLocal8Bit().constData(), 0700);
+    const int fd = ::open((folder + "/smsgate.lock").toLocal8Bit().constData(),
+                          O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        std::fprintf(stderr, "smsgate: cannot open its lock in %s: %s\n", qPrintable(folder),
+                     std::strerror(errno));
+        return false;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        std::fprintf(stderr, "smsgate: another gate is running for this user\n");
+        return false;
+    }
+    return true; // the descriptor stays open for the process's life
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    QCoreApplication::setApplicationName("smsgate");
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Hands TR-101 reports that reach the modem (ModemManager, system bus) to the tarvo "
+        "viewer while the rule component is registered.");
+    parser.addHelpOption();
+    const QString folder = QCoreApplication::applicationDirPath();
+    const QCommandLineOption settings(
+        "settings", "The viewer's settings.dat, for its tracker number (default: beside smsgate).",
+        "FILE", folder + "/settings.dat");
+    const QString state =
+        qEnvironmentVariable("XDG_STATE_HOME", QDir::homePath() + "/.local/state");
+    const QCommandLineOption log("delivered-log",
+                                 "Where the delivered messages are remembered (default "
+                                 "$XDG_STATE_HOME/tarvo/smsgate-delivered).",
+                                 "FILE", state + "/tarvo/smsgate-delivered");
+    parser.addOptions({settings, log});
+    parser.process(app);
+    if (!claimSingleInstance()) {
+        return 1;
+    }
+
+    Gate gate(QDBusConnection::systemBus(), GateOptions{parser.value(settings), parser.value(log)});
+    gate.start();
+    return app.exec();
+}

@@ -1,0 +1,37 @@
+// Which received messages are tracker reports: the sender is a number this
+// modem recently sent "request" to, or the viewer's saved tracker number
+// (digits compared, a country or trunk prefix written or not), and the text
+// holds at least two numbers.
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+// Whether two phone numbers are the same: equal digits, or the digits of one
+// end with those of the other when that is a whole subscriber number (at
+// least 7 digits), as "+380501234567", "00380501234567" and "0501234567".
+bool SameNumber(const QString& a, const QString& b);
+
+bool IsRequestText(const QString& text);
+bool HoldsTwoNumbers(const QString& text);
+
+class TrackerNumbers {
+public:
+    // The numbers "request" went to lately (the newest 32, at most a week old).
+    void addRequest(const QString& number, const QDateTime& when);
+    // The viewer's saved number; empty when it has none.
+    void setSaved(const QString& number) { saved_ = number; }
+    bool isTracker(const QString& sender, const QDateTime& now) const;
+
+private:
+    struct Request {
+        QString number;
+        QDateTime when;
+    };
+    QList<Request> requests_;
+    QString saved_;
+};
+
+// The tracker number in the viewer's settings.dat, or empty.
+QString SavedTrackerNumber(const QString& settingsPath);

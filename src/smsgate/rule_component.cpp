@@ -1,0 +1,167 @@
+#include "smsgate.h"
+
+#include "platform/class_registry.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The component as the registry creates it: an object that answers its
+// interface. Creating it is the viewer's whole test of registration.
+class RuleComponent final : public IUnknown {
+public:
+    HRESULT QueryInterface(REFIID iid, void** object) override {
+        if (object == nullptr) {
+            return E_POINTER;
+        }
+        *object = nullptr;
+        if (!(iid == IID_IUnknown || iid == IID_RuleComponent)) {
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        *object = static_cast<IUnknown*>(this);
+        return S_OK;
+    }
+    ULONG AddRef() override { return ++references_; }
+    ULONG Release() override {
+        const ULONG left = --references_;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+
+private:
+    ~RuleComponent() = default;
+    std::atomic<ULONG> references_{1};
+};
+
+class Factory final : public IClassFactory {
+public:
+    HRESULT QueryInterface(REFIID iid, void** object) override {
+        if (object == nullptr) {
+            return E_POINTER;
+        }
+        *object = iid == IID_IUnknown || iid == IID_IClassFactory ? this : nullptr;
+        return *object != nullptr ? S_OK : E_NOINTERFACE;
+    }
+    // One static factory lives as long as the library.
+    ULONG AddRef() override { return 2; }
+    ULONG Release() override { return 1; }
+    HRESULT CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
+        if (object == nullptr) {
+            return E_POINTER;
+        }
+        *object = nullptr;
+        if (outer != nullptr) {
+            return CLASS_E_NOAGGREGATION;
+        }
+        auto* component = new RuleComponent;
+        const HRESULT hr = component->QueryInterface(iid, object);
+        component->Release();
+        return hr;
+    }
+    HRESULT LockServer(BOOL) override { return S_OK; }
+};
+
+std::string configHome() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg != nullptr && xdg[0] == '/') {
+        return xdg;
+    }
+    const char* home = std::getenv("HOME");
+    return std::string(home != nullptr ? home : "") + "/.config";
+}
+
+std::string autostartPath() {
+    return configHome() + "/autostart/" + kGateAutostartName;
+}
+
+// This library's own file, wherever it was loaded from.
+std::string libraryPath() {
+    Dl_info info{};
+    char resolved[PATH_MAX];
+    if (dladdr(reinterpret_cast<void*>(&RegisterRuleComponent), &info) == 0 ||
+        info.dli_fname == nullptr || realpath(info.dli_fname, resolved) == nullptr) {
+        return {};
+    }
+    return resolved;
+}
+
+// A desktop entry's Exec value: the path quoted as the specification asks.
+std::string quoted(const std::string& path) {
+    std::string out = "\"";
+    for (char c : path) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\') {
+            out += '\\';
+        }
+        out += c;
+    }
+    return out + "\"";
+}
+
+bool writeAutostart(const std::string& daemon) {
+    const std::string folder = configHome() + "/autostart";
+    ::mkdir(configHome().c_str(), 0700);
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        return false;
+    }
+    const std::string path = autostartPath(), temporary = path + ".new";
+    {
+        std::ofstream out(temporary, std::ios::trunc);
+        out << "[Desktop Entry]\n"
+               "Type=Application\n"
+               "Name=tarvo SMS gate\n"
+               "Comment=Hands TR-101 tracker reports to the tarvo map viewer\n"
+               "Exec="
+            << quoted(daemon)
+            << "\n"
+               "NoDisplay=true\n"
+               "Terminal=false\n"
+               "X-GNOME-Autostart-enabled=true\n";
+        if (!out.flush()) {
+            ::unlink(temporary.c_str());
+            return false;
+        }
+    }
+    return ::rename(temporary.c_str(), path.c_str()) == 0;
+}
+
+} // namespace
+
+extern "C" LONG RegisterRuleComponent() {
+    const std::string library = libraryPath();
+    if (library.empty()) {
+        return E_FAIL;
+    }
+    const std::string daemon = library.substr(0, library.find_last_of('/')) + "/smsgate";
+    return platform::WriteClassEntry(CLSID_RuleComponent, library) && writeAutostart(daemon)
+               ? S_OK
+               : E_FAIL;
+}
+
+extern "C" LONG UnregisterRuleComponent() {
+    const bool entry = platform::RemoveClassEntry(CLSID_RuleComponent);
+    const bool autostart = ::unlink(autostartPath().c_str()) == 0 || errno == ENOENT;
+    return entry && autostart ? S_OK : E_FAIL;
+}
+
+extern "C" HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
+    if (object == nullptr) {
+        return E_POINTER;
+    }
+    *object = nullptr;
+    if (!(clsid == CLSID_RuleComponent)) {
+        return CLASS_E_CLASSNOTAVAILABLE;
+    }
+    static Factory factory;
+    return factory.QueryInterface(iid, object);
+}
