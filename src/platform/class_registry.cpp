@@ -93,10 +93,13 @@ ClassLookup FindClassLibrary(const GUID& clsid, std::string* library) {
     }
     std::getline(in, *library);
     if (!IsTrustedFile(entry) || library->empty() || (*library)[0] != '/' ||
-        !IsTrustedFile(*library)) {
+        !ownedAndClosed(folderOf(*library))) {
         return ClassLookup::Untrusted;
     }
-    return ClassLookup::Found;
+    // A library that is not there fails to load; one that is must be trusted.
+    struct stat st {};
+    const bool missing = ::stat(library->c_str(), &st) != 0 && errno == ENOENT;
+    return missing || IsTrustedFile(*library) ? ClassLookup::Found : ClassLookup::Untrusted;
 }
 
 } // namespace platform

@@ -58,6 +58,11 @@ struct TEXT_PROVIDER_SPECIFIC_DATA {
     BYTE smartphoneFields[kTextProviderDataSizeSmartphone - kTextProviderDataSizePocketPc];
 #endif
 };
+#ifdef TARVO_POCKETPC
+static_assert(sizeof(TEXT_PROVIDER_SPECIFIC_DATA) == kTextProviderDataSizePocketPc);
+#else
+static_assert(sizeof(TEXT_PROVIDER_SPECIFIC_DATA) == kTextProviderDataSizeSmartphone);
+#endif
 
 // Failures of the service, besides E_INVALIDARG and E_NOTIMPL.
 constexpr HRESULT SMS_E_INVALIDPROTOCOL = HRESULT(0x82000001u);

@@ -5,8 +5,11 @@
 #include "state/app_state.h"
 #include "state/view_state.h"
 
+#include "tracker/report.h"
+
 #include "platform/dialog.h"
 #include "platform/gapi.h"
+#include "platform/sms.h"
 
 namespace {
 
@@ -43,6 +46,20 @@ TEST_F(ViewerTest, ThePocketPcBuildHasTheSameGoToForms) {
     EXPECT_TRUE(opened);
     EXPECT_EQ(theView.centreLatitude, -12.75f);
     EXPECT_TRUE(IsWindowVisible(theApp.menuBar));
+}
+
+TEST_F(ViewerTest, ThePocketPcBuildRegistersNothingButSaysSo) {
+    ASSERT_TRUE(start());
+    for (int i = 0; i < 2; ++i) {
+        command(IDM_REQUEST_POS);
+        EXPECT_EQ(recording.lines().back(),
+                  "messagebox\t0\tSMS\tComponent has been installed. Please reboot phone.");
+    }
+    EXPECT_FALSE(IsRuleComponentInstalled()) << "no component to register";
+    command(IDM_UNINSTALL);
+    EXPECT_EQ(recording.lines().back(),
+              "messagebox\t0\tSMS\tComponent has been uninstalled. Please reboot phone.");
+    static_assert(sizeof(TEXT_PROVIDER_SPECIFIC_DATA) == 164);
 }
 
 } // namespace

@@ -55,6 +55,11 @@ void SimSms::Send() {
         sendErrorReply(failure, "Sending failed (simulated)");
         return;
     }
+    if (content_.number.isEmpty()) {
+        sendErrorReply(QString(mm::kErrorPrefix) + "Message.InvalidPduParameter",
+                       "The message has no destination number");
+        return;
+    }
     if (!modem_->enabled()) {
         sendErrorReply(QString(mm::kErrorPrefix) + "Core.WrongState", "The modem is not enabled");
         return;
