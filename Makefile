@@ -27,7 +27,7 @@ bench: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/tarvo-bench
 
 run: build
-	scripts/run-viewer $(BUILD)
+	scripts/run-demo $(BUILD)
 
 # The same tests built with AddressSanitizer and UndefinedBehaviorSanitizer.
 asan-test: deps

@@ -137,6 +137,7 @@ HRESULT SmsSendMessage(SMS_HANDLE handle, const SMS_ADDRESS*, const SMS_ADDRESS*
     sent.waitForFinished();
     if (sent.isError()) {
         debug("sending failed: " + sent.error().name() + ": " + sent.error().message());
+        messaging.Delete(created.value()).waitForFinished(); // nothing is left half-made
         return SMS_E_SENDFAILED;
     }
     static SMS_MESSAGE_ID nextId = 1;

@@ -8,62 +8,17 @@
 #   real_keys_test.sh BUILD_DIR
 set -euo pipefail
 build=$1
-for tool in Xvfb xdotool python3; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-
-work=$(mktemp -d)
-xvfb_pid=""
-viewer=""
-cleanup() {
-  [[ -n "$viewer" ]] && kill "$viewer" 2>/dev/null || true
-  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# Xvfb picks a free display itself and writes its number once it is ready.
-Xvfb -displayfd 5 -screen 0 640x480x24 -nolisten tcp 5>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 600); do
-  [[ -s "$work/display" ]] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || { echo "FAIL: Xvfb did not start"; exit 1; }
-  sleep 0.05
-done
-[[ -s "$work/display" ]] || { echo "FAIL: Xvfb was not ready in 30 s"; exit 1; }
-export DISPLAY=":$(head -1 "$work/display")"
-export QT_QPA_PLATFORM=xcb # the tests around this one run offscreen
+. "$(dirname "$0")/xvfb.sh"
 
 ln "$build/tarvo" "$work/tarvo" 2>/dev/null || cp "$build/tarvo" "$work/tarvo"
 cp "$build/map.dt1" "$build/map.dt2" "$work/"
 mkdir -m 700 "$work/runtime"
 
-# The id of the first visible window with that exact title, waiting for it.
-window_titled() {
-  local id=""
-  for _ in $(seq 600); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
-    [[ -n "$id" ]] && { echo "$id"; return 0; }
-    sleep 0.05
-  done
-  echo "FAIL: no window titled $1" >&2
-  return 1
-}
-
-# Waits until N windows are visible (a popup menu is one): key presses must
-# not reach the viewer before its menu is up.
-wait_for_windows() {
-  for _ in $(seq 600); do
-    [[ $(xdotool search --onlyvisible --classname . 2>/dev/null | wc -l) -ge $1 ]] && return 0
-    sleep 0.05
-  done
-  echo "FAIL: fewer than $1 windows are visible" >&2
-  return 1
-}
-
+viewer=""
 start_viewer() {
   XDG_RUNTIME_DIR=$work/runtime TARVO_UI_RECORD=$work/ui.log "$work/tarvo" &
   viewer=$!
+  pids+=("$viewer")
   local window
   window=$(window_titled tarvo)
   xdotool windowfocus --sync "$window" 2>/dev/null || true
@@ -105,11 +60,7 @@ PY
 
 start_viewer
 # Options > Go to... > Location: the degrees form, the latitude degrees first.
-xdotool key F1 2>/dev/null
-wait_for_windows 2
-xdotool key Down Right 2>/dev/null
-wait_for_windows 3
-xdotool key Return 2>/dev/null
+choose_menu 1
 form=$(window_titled Goto)
 xdotool windowfocus --sync "$form" 2>/dev/null || true
 sleep 0.3
