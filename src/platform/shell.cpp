@@ -36,7 +36,7 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* info) {
     HWND__* w = platform::LiveWindow(bar);
     w->owner = info->hwndParent;
     w->proc = MenuBarProc;
-    w->bar = new platform::SoftKeyBar(bar, info->hwndParent, *menu, frame);
+    w->bar = new platform::SoftKeyBar(info->hwndParent, *menu, frame);
     w->widget = w->bar.data();
     frame->setBar(w->bar);
     w->bar->show();

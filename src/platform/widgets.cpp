@@ -64,8 +64,8 @@ void ClientWidget::keyReleaseEvent(QKeyEvent* event) {
     PostMessage(hwnd_, WM_KEYUP, WPARAM(vk), LPARAM(1) | LPARAM(3) << 30);
 }
 
-SoftKeyBar::SoftKeyBar(HWND bar, HWND owner, const MenuResource& menu, QWidget* parent)
-    : QWidget(parent), bar_(bar), owner_(owner) {
+SoftKeyBar::SoftKeyBar(HWND owner, const MenuResource& menu, QWidget* parent)
+    : QWidget(parent), owner_(owner) {
     setAutoFillBackground(true);
     setPalette(QPalette(QColor(40, 56, 80)));
     for (int key = 0; key < 2 && key < menu.count; ++key) {

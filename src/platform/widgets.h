@@ -29,7 +29,7 @@ private:
 class SoftKeyBar : public QWidget {
 public:
     // The bar of menu resource `menu`: its first two items are the soft keys.
-    SoftKeyBar(HWND bar, HWND owner, const MenuResource& menu, QWidget* parent);
+    SoftKeyBar(HWND owner, const MenuResource& menu, QWidget* parent);
     ~SoftKeyBar() override;
     void press(int key); // 0 left, 1 right
     HMENU popup(int key) const;
@@ -40,7 +40,6 @@ public:
 private:
     void setUpKey(int key, const MenuResourceItem& item);
 
-    HWND bar_;
     HWND owner_;
     QPushButton* buttons_[2] = {nullptr, nullptr};
     std::unique_ptr<HMENU__> popups_[2];

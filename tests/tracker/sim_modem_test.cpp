@@ -117,6 +117,32 @@ TEST_F(SimModemTest, LongMessagesArriveWholeAndStoredOnesComeBackWithTheModem) {
     EXPECT_HAS(mmcli("-m 0").output, "state: disabled");
 }
 
+TEST_F(SimModemTest, TheSimulatedTrackerFollowsItsTrack) {
+    testsupport::WriteFile(dir.file("track"), "# a walk\n50.1 30.1\n\n50.2 30.3\n");
+    stopModem();
+    modem = std::make_unique<testsupport::ChildProcess>(
+        std::vector<std::string>{kBin + "/sim-modem", "--reply-delay", "0", "--track",
+                                 dir.file("track"), "--tracker-number", "+15550001111"},
+        std::vector<std::string>{}, dir.file("sim-modem.log"));
+    ASSERT_TRUE(testsupport::WaitForBusName("org.freedesktop.ModemManager1", true, 10s));
+    for (int i = 0; i < 3; ++i) {
+        const auto created =
+            mmcli("-m 0 --messaging-create-sms=\"number='5550001111',text='request'\"");
+        const std::string path = created.output.substr(created.output.rfind('/') + 1);
+        mmcli("-s " + path.substr(0, path.find_first_of("\n")) + " --send");
+    }
+    ASSERT_TRUE(waitForOutput("-s 5", "text:"));
+    EXPECT_HAS(mmcli("-s 1").output, "text: Lat:50.10000 Lon:30.10000");
+    EXPECT_HAS(mmcli("-s 3").output, "text: Lat:50.20000 Lon:30.30000");
+    EXPECT_HAS(mmcli("-s 5").output, "text: Lat:50.10000 Lon:30.10000") << "and round again";
+    EXPECT_HAS(mmcli("-s 5").output, "number: +15550001111");
+
+    testsupport::WriteFile(dir.file("bad-track"), "50.1 thirty\n");
+    const auto refused = RunCommand(kBin + "/sim-modem --track " + dir.file("bad-track"));
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_HAS(refused.output, "bad-track:1: not a \"lat lon\" line");
+}
+
 // The record of the text provider as each handset build gives it.
 std::vector<BYTE> ProviderRecord(DWORD size, PROVIDER_SPECIFIC_MESSAGE_CLASS messageClass) {
     std::vector<BYTE> record(size, 0);

@@ -250,6 +250,19 @@ TEST_F(TrackerProcessTest, OtherMessagesAreLeftAlone) {
     EXPECT_EQ(exitViewer(), 0);
 }
 
+TEST_F(TrackerProcessTest, AReportInSeveralPartsIsDeliveredWhole) {
+    saveSettings(testsupport::Wide(kNumber), false);
+    startViewer();
+    msg("command 32783");
+    const std::string text = "Position report. " + std::string(180, '-') + " Lat:49.25 Lon:28.5";
+    testsupport::RunCommand(kBin + "/sim-modem ctl deliver " + kNumber + " '" + text + "'");
+    ASSERT_TRUE(waitForLine("messagebox\t0\tReport\t" + text)) << ReadFile(dir.file("gate.log"));
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(count("beep\t64"), 1);
+    EXPECT_EQ(exitViewer(), 0);
+    EXPECT_EQ(savedSettings().gpsLatitude, 49.25f);
+}
+
 // Whatever another program sends: a report without its terminator, and one
 // far longer than an SMS.
 TEST_F(TrackerProcessTest, LongAndUnterminatedReportsDoNoHarm) {
