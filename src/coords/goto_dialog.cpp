@@ -8,7 +8,6 @@
 #include "state/view_state.h"
 
 #include "platform/dialog.h"
-#include "platform/shell.h"
 
 namespace {
 
@@ -65,27 +64,6 @@ bool hasFields(HWND dialog, const GotoLayout& layout) {
     return true;
 }
 
-BOOL onInitDialog(HWND dialog) {
-    if (!FillGotoFields(dialog)) {
-        EndForm(dialog, -1);
-    }
-    return TRUE;
-}
-
-BOOL onCommand(HWND dialog, WORD id) {
-    switch (id) {
-    case IDOK:
-        ApplyGotoFields(dialog);
-        EndForm(dialog, 0);
-        return TRUE;
-    case IDCANCEL:
-        EndForm(dialog, 0);
-        return TRUE;
-    default:
-        return FALSE;
-    }
-}
-
 } // namespace
 
 int GotoDialogFor(std::int32_t inputFormat) {
@@ -105,27 +83,8 @@ void OpenGotoDialog() {
 }
 
 BOOL GotoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_INITDIALOG:
-        return onInitDialog(dialog);
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) != 0) {
-            SetFocus(dialog);
-        }
-        return TRUE;
-    case WM_COMMAND:
-        return onCommand(dialog, LOWORD(wParam));
-    case WM_CLOSE:
-        EndForm(dialog, 0);
-        return TRUE;
-    case WM_HOTKEY:
-        if (HIWORD(lParam) == VK_TBACK) {
-            SHSendBackToFocusWindow(message, wParam, lParam);
-        }
-        return TRUE;
-    default:
-        return FALSE;
-    }
+    static const FormActions kActions{FillGotoFields, ApplyGotoFields};
+    return FormProcedure(kActions, dialog, message, wParam, lParam);
 }
 
 bool FillGotoFields(HWND dialog) {

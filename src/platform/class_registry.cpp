@@ -11,17 +11,8 @@ namespace platform {
 
 namespace {
 
-std::string configHome() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg != nullptr && xdg[0] == '/') {
-        return xdg;
-    }
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : "") + "/.config";
-}
-
 std::string classFolder() {
-    return configHome() + "/tarvo/classes";
+    return ConfigHome() + "/tarvo/classes";
 }
 
 std::string folderOf(const std::string& path) {
@@ -44,6 +35,15 @@ bool ownedAndClosed(const std::string& path) {
 }
 
 } // namespace
+
+std::string ConfigHome() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg != nullptr && xdg[0] == '/') {
+        return xdg;
+    }
+    const char* home = std::getenv("HOME");
+    return std::string(home != nullptr ? home : "") + "/.config";
+}
 
 std::string ClsidString(const GUID& c) {
     char text[39];

@@ -11,6 +11,9 @@
 
 namespace platform {
 
+// $XDG_CONFIG_HOME, or ~/.config when it is unset or not absolute.
+std::string ConfigHome();
+
 std::string ClsidString(const GUID& clsid);
 std::string ClassEntryPath(const GUID& clsid);
 

@@ -72,17 +72,8 @@ public:
     HRESULT LockServer(BOOL) override { return S_OK; }
 };
 
-std::string configHome() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg != nullptr && xdg[0] == '/') {
-        return xdg;
-    }
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : "") + "/.config";
-}
-
 std::string autostartPath() {
-    return configHome() + "/autostart/" + kGateAutostartName;
+    return platform::ConfigHome() + "/autostart/" + kGateAutostartName;
 }
 
 // This library's own file, wherever it was loaded from.
@@ -109,8 +100,8 @@ std::string quoted(const std::string& path) {
 }
 
 bool writeAutostart(const std::string& daemon) {
-    const std::string folder = configHome() + "/autostart";
-    ::mkdir(configHome().c_str(), 0700);
+    const std::string folder = platform::ConfigHome() + "/autostart";
+    ::mkdir(platform::ConfigHome().c_str(), 0700);
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
         return false;
     }

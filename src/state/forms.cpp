@@ -3,6 +3,7 @@
 #include "app_state.h"
 
 #include "platform/dialog.h"
+#include "platform/gapi.h"
 #include "platform/shell.h"
 
 bool SetUpFormBar(HWND form, int menuId) {
@@ -26,4 +27,50 @@ bool SetUpFormBar(HWND form, int menuId) {
 void EndForm(HWND form, int result) {
     EndDialog(form, result);
     ShowWindow(theApp.menuBar, SW_SHOW);
+}
+
+namespace {
+
+BOOL onCommand(const FormActions& actions, HWND form, WORD id) {
+    switch (id) {
+    case IDOK:
+        actions.ok(form);
+        EndForm(form, 0);
+        return TRUE;
+    case IDCANCEL:
+        EndForm(form, 0);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+} // namespace
+
+BOOL FormProcedure(const FormActions& actions, HWND form, UINT message, WPARAM wParam,
+                   LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        if (!actions.initialise(form)) {
+            EndForm(form, -1);
+        }
+        return TRUE;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != 0) {
+            SetFocus(form);
+        }
+        return TRUE;
+    case WM_COMMAND:
+        return onCommand(actions, form, LOWORD(wParam));
+    case WM_CLOSE:
+        EndForm(form, 0);
+        return TRUE;
+    case WM_HOTKEY:
+        if (HIWORD(lParam) == VK_TBACK) {
+            SHSendBackToFocusWindow(message, wParam, lParam);
+        }
+        return TRUE;
+    default:
+        return FALSE;
+    }
 }

@@ -8,7 +8,6 @@
 
 #include "platform/dialog.h"
 #include "platform/kernel.h"
-#include "platform/shell.h"
 #include "platform/sms.h"
 
 #include <algorithm>
@@ -22,10 +21,10 @@ namespace {
 constexpr int kNumberUnits = 128; // 127 characters and the terminator
 const WCHAR kRequestText[] = u"request";
 
-BOOL onInitDialog(HWND dialog) {
+// The form's own initialisation; the order is the one the shell expects.
+bool initialise(HWND dialog) {
     if (!SetUpFormBar(dialog, IDR_ASK_TRACKER_MENU)) {
-        EndForm(dialog, -1);
-        return TRUE;
+        return false;
     }
     if (GetDlgItem(dialog, IDC_TRACKER_NUMBER) != nullptr) {
         SetDlgItemText(dialog, IDC_TRACKER_NUMBER, theApp.trackerNumber);
@@ -33,21 +32,7 @@ BOOL onInitDialog(HWND dialog) {
     if (theApp.placeInInbox == 0) {
         SendDlgItemMessage(dialog, IDC_DONT_PLACE_TO_INBOX, BM_SETCHECK, BST_CHECKED, 0);
     }
-    return TRUE;
-}
-
-BOOL onCommand(HWND dialog, WORD id) {
-    switch (id) {
-    case IDOK:
-        SendPositionRequest(dialog);
-        EndForm(dialog, 0);
-        return TRUE;
-    case IDCANCEL:
-        EndForm(dialog, 0);
-        return TRUE;
-    default:
-        return FALSE;
-    }
+    return true;
 }
 
 void readChoices(HWND dialog) {
@@ -74,27 +59,8 @@ void AskTrackerDialog() {
 }
 
 BOOL AskTrackerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_INITDIALOG:
-        return onInitDialog(dialog);
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) != 0) {
-            SetFocus(dialog);
-        }
-        return TRUE;
-    case WM_CLOSE:
-        EndForm(dialog, 0);
-        return TRUE;
-    case WM_COMMAND:
-        return onCommand(dialog, LOWORD(wParam));
-    case WM_HOTKEY:
-        if (HIWORD(lParam) == VK_TBACK) {
-            SHSendBackToFocusWindow(message, wParam, lParam);
-        }
-        return TRUE;
-    default:
-        return FALSE;
-    }
+    static const FormActions kActions{initialise, SendPositionRequest};
+    return FormProcedure(kActions, dialog, message, wParam, lParam);
 }
 
 void SendPositionRequest(HWND dialog) {
