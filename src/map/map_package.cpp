@@ -181,9 +181,7 @@ IImage* MapPackage::decodeTile(std::uint32_t n) {
     if (buffer == nullptr) {
         return nullptr;
     }
-    if (std::fseek(tileFile, tileOffset(n), SEEK_SET) != 0 ||
-        std::fread(buffer, 1, length, tileFile) != length) {
-        std::clearerr(tileFile);
+    if (!readTile(n, buffer)) {
         CoTaskMemFree(buffer);
         return nullptr;
     }
@@ -196,6 +194,24 @@ IImage* MapPackage::decodeTile(std::uint32_t n) {
         return nullptr;
     }
     return image;
+}
+
+bool MapPackage::readTile(std::uint32_t n, void* buffer) {
+    const auto length = std::size_t(tileLength(n));
+    if (std::fseek(tileFile, tileOffset(n), SEEK_SET) != 0 ||
+        std::fread(buffer, 1, length, tileFile) != length) {
+        std::clearerr(tileFile);
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::uint8_t> MapPackage::tileBytes(std::uint32_t n) {
+    if (!open_ || n < 1 || n > tileCount()) {
+        return {};
+    }
+    std::vector<std::uint8_t> bytes(std::size_t(tileLength(n)));
+    return readTile(n, bytes.data()) ? bytes : std::vector<std::uint8_t>();
 }
 
 void MapPackage::draw(HDC dc, float lon, float lat, const RECT& rect, float zoom) {

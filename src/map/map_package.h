@@ -43,6 +43,9 @@ public:
     std::int32_t tileOffset(std::uint32_t n) const { return offsets[n - 1]; }
     std::int32_t tileLength(std::uint32_t n) const { return offsets[n] - offsets[n - 1]; }
     const TileCache& tileCache() const { return cache; }
+    // Tile n's encoded bytes as they stand in map.dt2; empty when they cannot
+    // be read.
+    std::vector<std::uint8_t> tileBytes(std::uint32_t n);
 
     TMapDesc desc;
 
@@ -57,6 +60,7 @@ private:
     void trimCache();
     void clearCache();
     IImage* decodeTile(std::uint32_t n);
+    bool readTile(std::uint32_t n, void* buffer);
     void drawTile(HDC dc, const RECT& rect, int tileSize, int col, int row, int x, int y);
 
     std::vector<std::int32_t> offsets;

@@ -1,5 +1,8 @@
 #include "tile_table.h"
 
+#include <algorithm>
+#include <new>
+
 namespace {
 
 std::uint32_t littleEndian32(const unsigned char* p) {
@@ -17,6 +20,11 @@ bool ReadTileCount(std::FILE* file, std::uint64_t fileSize, std::uint32_t* count
         return false;
     }
     *count = littleEndian32(word);
+    if (*count > kMaxTiles) {
+        *error = std::to_string(*count) + " tiles, more than the " + std::to_string(kMaxTiles) +
+                 " a map can have";
+        return false;
+    }
     return true;
 }
 
@@ -29,15 +37,31 @@ bool ReadTileOffsets(std::FILE* file, std::uint64_t fileSize, std::uint32_t coun
                  std::to_string(fileSize);
         return false;
     }
-    std::vector<unsigned char> raw(std::size_t(4 * entries));
-    if (std::fseek(file, 4, SEEK_SET) != 0 ||
-        std::fread(raw.data(), 1, raw.size(), file) != raw.size()) {
+    try {
+        offsets->resize(std::size_t(entries));
+    } catch (const std::bad_alloc&) {
+        offsets->clear();
+        *error =
+            "the offset table (" + std::to_string(4 * entries) + " bytes) does not fit in memory";
+        return false;
+    }
+    // Read in blocks: the table is never held twice.
+    unsigned char block[4096];
+    std::size_t done = 0;
+    if (std::fseek(file, 4, SEEK_SET) != 0) {
         *error = "offset table cannot be read";
         return false;
     }
-    offsets->resize(std::size_t(entries));
-    for (std::size_t i = 0; i < offsets->size(); ++i) {
-        (*offsets)[i] = std::int32_t(littleEndian32(&raw[4 * i]));
+    while (done < offsets->size()) {
+        const std::size_t n = std::min(sizeof block / 4, offsets->size() - done);
+        if (std::fread(block, 4, n, file) != n) {
+            *error = "offset table cannot be read";
+            return false;
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            (*offsets)[done + i] = std::int32_t(littleEndian32(block + 4 * i));
+        }
+        done += n;
     }
     *error = CheckTileOffsets(*offsets, fileSize);
     return error->empty();

@@ -9,12 +9,18 @@
 #include <string>
 #include <vector>
 
-// Reads the tile count. Fails when the file is shorter than four bytes.
+// The most tiles a map may have: 2^24, a 64 MiB offset table, far beyond any
+// real map (a 4096 x 4096-tile map is a million pixels on a side).
+constexpr std::uint32_t kMaxTiles = 1u << 24;
+
+// Reads the tile count. Fails when the file is shorter than four bytes or
+// the count is beyond kMaxTiles.
 bool ReadTileCount(std::FILE* file, std::uint64_t fileSize, std::uint32_t* count,
                    std::string* error);
 
 // Reads the count + 1 offsets that follow the count and checks them. The table
-// must lie within the file, before any allocation sized by it.
+// must lie within the file, before any allocation sized by it; an allocation
+// that fails is a refusal, not an abort.
 bool ReadTileOffsets(std::FILE* file, std::uint64_t fileSize, std::uint32_t count,
                      std::vector<std::int32_t>* offsets, std::string* error);
 

@@ -7,8 +7,20 @@
 
 namespace platform {
 
+// A tile is a 256-pixel cell; an image more than four times that on a side
+// is no tile but a decompression bomb, and is refused from its header
+// before any pixel is decoded.
+constexpr int kMaxTileSide = 1024;
+
+// The size an encoded PNG or JPEG declares in its header; false when the
+// bytes are neither.
+bool ReadEncodedImageSize(const std::uint8_t* data, std::size_t size, int* width, int* height);
+
 // Decodes PNG and JPEG. Opaque images come out as RGB32, images with alpha as
 // premultiplied ARGB32: both are what the raster painter blits directly.
+// Every cost is bounded by the size of the input: images beyond
+// kMaxTileSide, JPEGs with more scans than TurboJPEG's limit, and PNGs with
+// oversized or too many ancillary chunks are refused.
 class TileDecoder {
 public:
     TileDecoder();
@@ -16,7 +28,7 @@ public:
     TileDecoder(const TileDecoder&) = delete;
     TileDecoder& operator=(const TileDecoder&) = delete;
 
-    // A null image when the bytes are not a complete PNG or JPEG.
+    // A null image when the bytes are not a complete PNG or JPEG, or are refused.
     QImage decode(const std::uint8_t* data, std::size_t size);
 
 private:

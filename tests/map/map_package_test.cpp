@@ -3,8 +3,10 @@
 #include "package_writer.h"
 #include "platform/com.h"
 #include "platform/kernel.h"
+#include "platform/offscreen_dc.h"
 
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -183,6 +185,34 @@ TEST_F(MapPackageTest, RefusesDamagedTileFilesWithAReasonNamingTheFile) {
         }
         EXPECT_EQ(refusal(), c.reason) << c.name;
     }
+}
+
+// A count that claims four billion tiles, in a file as large as that table
+// (but hollow), with a description that agrees: refused before any of it is
+// read or allocated.
+TEST_F(MapPackageTest, ACountBeyondWhatAMapCanHaveIsRefusedUpFront) {
+    WriteMap(prefix(), DescriptionText({65535u * 256, 65537u * 256, 0, 1, 1, 0}), {});
+    WriteFile(prefix() + ".dt2", Word(0xFFFFFFFFu));
+    std::filesystem::resize_file(prefix() + ".dt2", 17ull << 30);
+    EXPECT_EQ(refusal(), "map.dt2: 4294967295 tiles, more than the 16777216 a map can have");
+    WriteFile(prefix() + ".dt2", Word((1u << 24) + 1));
+    EXPECT_EQ(refusal(), "map.dt2: 16777217 tiles, more than the 16777216 a map can have");
+}
+
+// A tile larger than a tile can be is drawn as a cell without a tile, and
+// not decoded again on the next paint.
+TEST_F(MapPackageTest, AnOversizedTileIsAMissingCell) {
+    WriteMap(prefix(), DescriptionText({512, 256, 0, 1, 2, 0}),
+             {SolidTile(TileColour(1)), SolidTile(RGB(9, 9, 9), 2048, true)});
+    auto map = open();
+    ASSERT_TRUE(map->isOpen());
+    EXPECT_NE(map->getTileImage(1), nullptr);
+    EXPECT_EQ(map->getTileImage(2), nullptr);
+    EXPECT_EQ(map->tileCache().size(), 2u) << "remembered as undecodable";
+    platform::OffscreenDC dc(512, 256, RGB(0, 0, 0));
+    map->draw(dc.hdc(), 1.0f, 0.5f, RECT{0, 0, 512, 256}, 1.0f);
+    EXPECT_EQ(dc.pixel(100, 100), TileColour(1));
+    EXPECT_EQ(dc.pixel(400, 100), RGB(255, 255, 255)) << "the window colour";
 }
 
 TEST_F(MapPackageTest, ACountMismatchWritesTheAssertionToTheDebugOutput) {

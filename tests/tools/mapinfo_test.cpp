@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <cstdio>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -56,6 +57,46 @@ TEST(Mapinfo, FailsWithTheReasonOnAnyFault) {
     EXPECT_NE(damaged.output.find("does not decode"), std::string::npos);
 
     EXPECT_EQ(RunTool(kBin + "/mapinfo").status, 2);
+}
+
+TEST(Mapinfo, NamesATileTooLargeToBeOne) {
+    TempDir dir;
+    WriteMap(dir.file("map"), DescriptionText({512, 256, 0, 1, 2, 0}),
+             {SolidTile(TileColour(1)), SolidTile(RGB(9, 9, 9), 2048, true)});
+    ToolRun run = RunTool(kBin + "/mapinfo " + dir.file("map"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("mapinfo: map.dt2: tile 2 is 2048 x 2048 pixels, more than the "
+                              "1024 x 1024 a tile may have\n"),
+              std::string::npos)
+        << run.output;
+}
+
+// A table too large for memory is a refusal with its reason, never an abort.
+TEST(Mapinfo, ATableThatDoesNotFitInMemoryIsRefused) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's shadow memory does not fit an address-space limit";
+#endif
+    TempDir dir;
+    WriteNumberedMap(dir.file("small"), {512, 256, 30, 50, 31, 49.5});
+    // 2^24 empty tiles: the largest table a map may have, 64 MiB.
+    WriteMap(dir.file("huge"), DescriptionText({4096 * 256, 4096 * 256, 0, 1, 1, 0}), {});
+    const std::uint32_t count = 1u << 24;
+    WriteFile(dir.file("huge.dt2"), std::string(reinterpret_cast<const char*>(&count), 4));
+    std::filesystem::resize_file(dir.file("huge.dt2"), 4 + 4 * (std::uint64_t(count) + 1));
+    // The least address space in which the small map opens, then 32 MiB more.
+    int limitMiB = 0;
+    for (int mib = 48; mib <= 512 && limitMiB == 0; mib += 16) {
+        const std::string limited = "prlimit --as=" + std::to_string(mib * 1048576LL) + " ";
+        if (RunTool(limited + kBin + "/mapinfo " + dir.file("small")).status == 0) {
+            limitMiB = mib + 32;
+        }
+    }
+    ASSERT_NE(limitMiB, 0) << "mapinfo does not start in 512 MiB";
+    ToolRun run = RunTool("prlimit --as=" + std::to_string(limitMiB * 1048576LL) + " " + kBin +
+                          "/mapinfo " + dir.file("huge"));
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_EQ(run.output,
+              "mapinfo: huge.dt2: the offset table (67108868 bytes) does not fit in memory\n");
 }
 
 TEST(MapcutCommand, CutsWithAWorldFileAndExplainsWhatIsMissing) {

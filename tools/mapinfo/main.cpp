@@ -3,9 +3,12 @@
 // package opens and every non-empty tile decodes.
 #include "map/map_package.h"
 #include "platform/kernel.h"
+#include "platform/tile_decoder.h"
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -64,6 +67,24 @@ std::uint32_t firstBadTile(MapPackage& map) {
     return 0;
 }
 
+// A tile too large to be one is named with its size; any other fault with
+// where its bytes lie.
+std::string whyTileFails(MapPackage& map, std::uint32_t n) {
+    const std::vector<std::uint8_t> bytes = map.tileBytes(n);
+    int width = 0, height = 0;
+    char text[160];
+    if (platform::ReadEncodedImageSize(bytes.data(), bytes.size(), &width, &height) &&
+        (width > platform::kMaxTileSide || height > platform::kMaxTileSide)) {
+        std::snprintf(text, sizeof text,
+                      "tile %u is %d x %d pixels, more than the %d x %d a tile may have", n, width,
+                      height, platform::kMaxTileSide, platform::kMaxTileSide);
+    } else {
+        std::snprintf(text, sizeof text, "tile %u (%d bytes at %d) does not decode", n,
+                      map.tileLength(n), map.tileOffset(n));
+    }
+    return text;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -81,8 +102,7 @@ int main(int argc, char** argv) {
     TileStats stats = measureTiles(map);
     printTiles(map, stats);
     if (std::uint32_t bad = firstBadTile(map)) {
-        std::fprintf(stderr, "mapinfo: map.dt2: tile %u (%d bytes at %d) does not decode\n", bad,
-                     map.tileLength(bad), map.tileOffset(bad));
+        std::fprintf(stderr, "mapinfo: map.dt2: %s\n", whyTileFails(map, bad).c_str());
         return 1;
     }
     std::printf("all %u non-empty tiles decode\n", map.tileCount() - stats.empty);
