@@ -26,5 +26,8 @@ void LoadSettings();
 void SaveSettings();
 
 // Writes the bytes to the path as SaveSettings does; false when nothing
-// could be written.
+// could be written. A symbolic link is followed: its target is the file
+// replaced, beside which the temporary file is written. A file without
+// write permission, or not a regular file, is left as it is (false).
+// Temporary files that killed saves left behind are removed.
 bool WriteFileSafely(const std::string& path, const std::uint8_t* bytes, std::size_t size);

@@ -1,5 +1,9 @@
 #include "desc_archive.h"
 
+#include "platform/files.h"
+
+#include <ioapi.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,18 +19,27 @@ bool fail(std::string* error, std::string reason) {
 
 } // namespace
 
+namespace {
+
+// minizip opens the archive through this, as a regular file only; why it
+// could not is kept for the reason.
+voidpf openArchiveFile(voidpf opaque, const void* name, int) {
+    return platform::OpenRegularFile(static_cast<const char*>(name),
+                                     static_cast<std::string*>(opaque));
+}
+
+} // namespace
+
 unzFile OpenMapArchive(const std::string& path, std::string* error) {
-    // minizip reports only "failed"; opening the file first tells a missing or
-    // unreadable file apart from one that is not an archive.
-    std::FILE* probe = std::fopen(path.c_str(), "rb");
-    if (probe == nullptr) {
-        *error = std::string("cannot open (") + std::strerror(errno) + ")";
-        return nullptr;
-    }
-    std::fclose(probe);
-    unzFile archive = unzOpen64(path.c_str());
+    std::string reason;
+    zlib_filefunc64_def files;
+    fill_fopen64_filefunc(&files);
+    files.zopen64_file = openArchiveFile;
+    files.opaque = &reason;
+    unzFile archive = unzOpen2_64(path.c_str(), &files);
     if (archive == nullptr) {
-        *error = "not a zip archive";
+        // minizip says only "failed": a file that opened is no archive.
+        *error = reason.empty() ? "not a zip archive" : reason;
     }
     return archive;
 }

@@ -2,6 +2,7 @@
 
 #include "desc_archive.h"
 #include "platform/com.h"
+#include "platform/files.h"
 #include "platform/kernel.h"
 #include "tile_layout.h"
 #include "tile_table.h"
@@ -83,14 +84,17 @@ bool MapPackage::openTileFile(const std::u16string& path) {
     if (length == 0) {
         return fail(path, "the path is longer than 255 bytes");
     }
-    tileFile = std::fopen(ansiPath, "rb");
+    std::string reason;
+    tileFile = platform::OpenRegularFile(ansiPath, &reason);
     struct stat st {};
-    if (tileFile == nullptr || fstat(fileno(tileFile), &st) != 0) {
+    if (tileFile == nullptr) {
+        return fail(path, reason);
+    }
+    if (fstat(fileno(tileFile), &st) != 0) {
         return fail(path, std::string("cannot open (") + std::strerror(errno) + ")");
     }
     const auto fileSize = std::uint64_t(st.st_size);
     std::uint32_t count = 0;
-    std::string reason;
     if (!ReadTileCount(tileFile, fileSize, &count, &reason)) {
         return fail(path, reason);
     }

@@ -7,11 +7,15 @@
 
 #include "platform/kernel.h"
 
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -168,6 +172,77 @@ TEST_F(ViewerTest, AnInterruptedSaveLeavesTheOldFile) {
     setrlimit(RLIMIT_FSIZE, &saved);
     signal(SIGXFSZ, SIG_DFL);
     EXPECT_EQ(ReadFile(settingsPath()), old);
+}
+
+// A FIFO, a device or a folder where settings.dat should be: read as no
+// settings (never waited on), and never replaced.
+TEST_F(ViewerTest, SettingsThatAreNoRegularFileAreAbsentAndKept) {
+    ASSERT_EQ(mkfifo(settingsPath().c_str(), 0600), 0);
+    ASSERT_TRUE(start()) << "no wait for a writer";
+    EXPECT_EQ(theView.displayFormat, 1) << "the defaults";
+    key(VK_UP);
+    EXPECT_EQ(exitViewer(), 0);
+    EXPECT_TRUE(std::filesystem::is_fifo(settingsPath())) << "not replaced by the save";
+}
+
+TEST_F(ViewerTest, AReadOnlySettingsFileIsNotReplaced) {
+    const std::string old = Bytes(Record(31, 48.5, 30, 50, 1, u"777", 2, 1));
+    WriteFile(settingsPath(), old);
+    std::filesystem::permissions(settingsPath(), std::filesystem::perms(0444));
+    ASSERT_TRUE(start());
+    key(VK_UP);
+    EXPECT_EQ(exitViewer(), 0);
+    EXPECT_EQ(ReadFile(settingsPath()), old) << "the user made it read-only";
+    EXPECT_EQ(std::filesystem::status(settingsPath()).permissions(), std::filesystem::perms(0444));
+}
+
+// A settings.dat that is a link: the file it leads to is the settings, and
+// the link stays a link.
+TEST_F(ViewerTest, ALinkedSettingsFileIsReplacedWhereItLeads) {
+    testsupport::TempDir elsewhere;
+    const std::string target = elsewhere.file("my-settings");
+    WriteFile(target, Bytes(Record(31, 48.5, 30, 50, 1, u"777", 2, 1)));
+    std::filesystem::create_symlink(target, settingsPath());
+    ASSERT_TRUE(start());
+    EXPECT_EQ(theView.displayFormat, 2) << "read through the link";
+    command(IDM_DISPLAY_OFF);
+    EXPECT_EQ(exitViewer(), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(settingsPath()));
+    EXPECT_EQ(ReadFile(target)[537], 0) << "the target holds the new settings";
+    for (const auto& entry : std::filesystem::directory_iterator(elsewhere.path())) {
+        EXPECT_EQ(entry.path().filename().string().find(".settings.dat."), std::string::npos);
+    }
+    // A link to a file not there yet: the save makes it.
+    std::filesystem::remove(target);
+    ASSERT_TRUE(start());
+    EXPECT_EQ(exitViewer(), 0);
+    EXPECT_EQ(std::filesystem::file_size(target), 545u);
+}
+
+// Temporary files that killed saves left behind go at the next save; one a
+// save is writing now, and names that are not this program's, stay.
+TEST_F(ViewerTest, TemporaryFilesOfKilledSavesAreRemoved) {
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    for (const char* name :
+         {".settings.dat.a1B2c3", ".settings.dat.XyZ789", ".settings.dat.held00",
+          ".settings.dat.toolong7", "settings.dat.abcdef", ".settings.dat.fresh1"}) {
+        WriteFile(dir.file(name), "half a save");
+        if (std::string(name) != ".settings.dat.fresh1") {
+            std::filesystem::last_write_time(dir.file(name), old);
+        }
+    }
+    const int held = open(dir.file(".settings.dat.held00").c_str(), O_RDONLY);
+    ASSERT_EQ(flock(held, LOCK_EX), 0) << "a save in another process";
+    ASSERT_TRUE(start());
+    EXPECT_EQ(exitViewer(), 0);
+    close(held);
+    EXPECT_FALSE(std::filesystem::exists(dir.file(".settings.dat.a1B2c3")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file(".settings.dat.XyZ789")));
+    EXPECT_TRUE(std::filesystem::exists(dir.file(".settings.dat.held00")));
+    EXPECT_TRUE(std::filesystem::exists(dir.file(".settings.dat.toolong7")));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("settings.dat.abcdef")));
+    EXPECT_TRUE(std::filesystem::exists(dir.file(".settings.dat.fresh1"))) << "maybe a save now";
+    EXPECT_EQ(std::filesystem::file_size(settingsPath()), 545u);
 }
 
 } // namespace

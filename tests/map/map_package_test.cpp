@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -184,6 +185,22 @@ TEST_F(MapPackageTest, RefusesDamagedTileFilesWithAReasonNamingTheFile) {
             WriteFile(dt2, c.bytes);
         }
         EXPECT_EQ(refusal(), c.reason) << c.name;
+    }
+}
+
+// A FIFO or a folder in place of a map file is refused at once: opening a
+// FIFO for reading would wait for a writer forever.
+TEST_F(MapPackageTest, MapFilesThatAreNoRegularFilesAreRefusedWithoutWaiting) {
+    for (const char* file : {".dt1", ".dt2"}) {
+        WriteNumberedMap(prefix(), kThreeByTwo);
+        const std::string path = prefix() + file;
+        std::remove(path.c_str());
+        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        EXPECT_EQ(refusal(), std::string("map") + file + ": not a regular file");
+        std::remove(path.c_str());
+        std::filesystem::create_directory(path);
+        EXPECT_EQ(refusal(), std::string("map") + file + ": not a regular file");
+        std::filesystem::remove(path);
     }
 }
 
