@@ -2,10 +2,13 @@
 
 #include "window_internal.h"
 
-#include <QLocalServer>
 #include <QLocalSocket>
+#include <QSocketNotifier>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -114,45 +117,96 @@ struct IpcServer::Connection {
     QPointer<QLocalSocket> socket;
     std::string buffer;
     bool busy = false;
-    bool trusted = false;
 };
 
 IpcServer::IpcServer(const std::string& path, HWND hwnd)
-    : hwnd_(hwnd), path_(path), server_(new QLocalServer(this)) {
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    ::unlink(path.c_str());
-    if (server_->listen(QString::fromStdString(path))) {
-        connect(server_, &QLocalServer::newConnection, this, [this] { accept(); });
+    : hwnd_(hwnd), path_(path), spareFd_(::open("/dev/null", O_RDONLY | O_CLOEXEC)) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) {
+        return;
     }
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    ::unlink(path.c_str());
+    listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (listenFd_ < 0 ||
+        ::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::chmod(path.c_str(), 0600) != 0 || ::listen(listenFd_, 64) != 0) {
+        if (listenFd_ >= 0) {
+            ::close(listenFd_);
+        }
+        listenFd_ = -1;
+        return;
+    }
+    notifier_ = new QSocketNotifier(listenFd_, QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, [this] { accept(); });
 }
 
 IpcServer::~IpcServer() {
-    server_->close();
-    ::unlink(path_.c_str());
+    delete notifier_;
+    if (listenFd_ >= 0) {
+        ::close(listenFd_);
+        ::unlink(path_.c_str());
+    }
+    if (spareFd_ >= 0) {
+        ::close(spareFd_);
+    }
 }
 
 bool IpcServer::listening() const {
-    return server_->isListening();
+    return listenFd_ >= 0;
 }
 
+// Takes every waiting connection. Accepting must never fail for good: with
+// no descriptor left, the spare one is given up to take the connection and
+// close it at once (a refusal the peer sees), and the socket keeps
+// listening. Beyond kMaxConnections a connection is refused the same way.
 void IpcServer::accept() {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        auto c = std::make_unique<Connection>();
-        c->socket = socket;
-        c->trusted = samePeerUser(socket->socketDescriptor());
-        Connection* raw = c.get();
-        connections_.push_back(std::move(c));
-        if (!raw->trusted) {
-            drop(raw); // another user's process: refused unheard
+    for (;;) {
+        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd >= 0) {
+            if (connections_.size() >= kMaxConnections || !samePeerUser(fd)) {
+                ::close(fd); // too many at once, or another user's process: unheard
+            } else {
+                adopt(fd);
+            }
             continue;
         }
-        connect(socket, &QLocalSocket::readyRead, this, [this, raw] { serve(raw); });
-        connect(socket, &QLocalSocket::disconnected, this, [this, raw] {
-            if (!raw->busy) {
-                drop(raw);
+        if (errno == EINTR) {
+            continue;
+        }
+        if ((errno == EMFILE || errno == ENFILE) && spareFd_ >= 0) {
+            ::close(spareFd_);
+            const int refused = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (refused >= 0) {
+                ::close(refused);
             }
-        });
+            spareFd_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+            if (refused >= 0) {
+                continue;
+            }
+        }
+        return; // nothing more waiting, or nothing to do about it now
     }
+}
+
+void IpcServer::adopt(int fd) {
+    auto* socket = new QLocalSocket(this);
+    if (!socket->setSocketDescriptor(fd)) {
+        ::close(fd);
+        delete socket;
+        return;
+    }
+    auto c = std::make_unique<Connection>();
+    c->socket = socket;
+    Connection* raw = c.get();
+    connections_.push_back(std::move(c));
+    connect(socket, &QLocalSocket::readyRead, this, [this, raw] { serve(raw); });
+    connect(socket, &QLocalSocket::disconnected, this, [this, raw] {
+        if (!raw->busy) {
+            drop(raw);
+        }
+    });
 }
 
 void IpcServer::drop(Connection* c) {
@@ -172,22 +226,42 @@ void IpcServer::drop(Connection* c) {
     }
 }
 
+// Serves every complete request in the order they came: a client may send
+// several before reading a reply. While one is carried out (its window
+// procedure may run a nested loop), what arrives waits for the loop here.
 void IpcServer::serve(Connection* c) {
-    if (c->busy || c->socket == nullptr) {
+    if (c->busy) {
         return;
     }
-    c->buffer += c->socket->readAll().toStdString();
+    for (;;) {
+        if (c->socket == nullptr) {
+            drop(c);
+            return;
+        }
+        c->buffer += c->socket->readAll().toStdString();
+        switch (serveOne(c)) {
+        case Served::Waiting:
+            return;
+        case Served::Dropped:
+            return;
+        case Served::Answered:
+            break;
+        }
+    }
+}
+
+IpcServer::Served IpcServer::serveOne(Connection* c) {
     if (c->buffer.size() < kHeader) {
-        return;
+        return Served::Waiting;
     }
     const std::uint32_t length = std::uint32_t(get(c->buffer.data() + 8, 4));
     if (c->buffer.compare(0, 4, "TRVO") != 0 || get(c->buffer.data() + 4, 2) != 1 ||
         length > kMaxFramePayload) {
         drop(c);
-        return;
+        return Served::Dropped;
     }
     if (c->buffer.size() < kHeader + length) {
-        return;
+        return Served::Waiting;
     }
     const auto kind = std::uint16_t(get(c->buffer.data() + 6, 2));
     std::string payload = c->buffer.substr(kHeader, length);
@@ -195,35 +269,42 @@ void IpcServer::serve(Connection* c) {
 
     LRESULT result = 0;
     c->busy = true;
+    const bool carried = carryOut(kind, payload, &result);
+    c->busy = false;
+    if (!carried || c->socket == nullptr || c->socket->state() != QLocalSocket::ConnectedState) {
+        drop(c);
+        return Served::Dropped;
+    }
+    std::string reply = "TRVR";
+    put64(reply, std::uint64_t(result));
+    c->socket->write(reply.data(), qint64(reply.size()));
+    c->socket->flush();
+    return Served::Answered;
+}
+
+bool IpcServer::carryOut(std::uint16_t kind, std::string& payload, LRESULT* result) {
     if (kind == kMessage && payload.size() == 20 && travels(UINT(get(payload.data(), 4)))) {
-        result =
+        *result =
             SendMessage(hwnd_, UINT(get(payload.data(), 4)), WPARAM(get(payload.data() + 4, 8)),
                         LPARAM(get(payload.data() + 12, 8)));
-    } else if (kind == kCopyData && payload.size() >= 8) {
+        return true;
+    }
+    if (kind == kCopyData && payload.size() >= 8) {
         // Two zero bytes after the data end a text sent without its terminator
         // at the byte count (an odd count: at the last whole character).
         const DWORD count = DWORD(payload.size() - 8);
         payload.append(2, '\0');
         COPYDATASTRUCT data{std::uintptr_t(get(payload.data(), 8)), count,
                             count > 0 ? payload.data() + 8 : nullptr};
-        result = SendMessage(hwnd_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
-    } else if (kind == kForeground && payload.empty()) {
-        result = SetForegroundWindow(
+        *result = SendMessage(hwnd_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+        return true;
+    }
+    if (kind == kForeground && payload.empty()) {
+        *result = SetForegroundWindow(
             reinterpret_cast<HWND>(reinterpret_cast<std::uintptr_t>(hwnd_) | 1));
-    } else {
-        c->busy = false;
-        drop(c);
-        return;
+        return true;
     }
-    c->busy = false;
-    if (c->socket == nullptr || c->socket->state() != QLocalSocket::ConnectedState) {
-        drop(c);
-        return;
-    }
-    std::string reply = "TRVR";
-    put64(reply, std::uint64_t(result));
-    c->socket->write(reply.data(), qint64(reply.size()));
-    c->socket->flush();
+    return false;
 }
 
 bool TrySendRemoteMessage(const std::string& endpoint, UINT message, WPARAM wParam, LPARAM lParam,

@@ -16,15 +16,19 @@
 #include <string>
 #include <vector>
 
-class QLocalServer;
 class QLocalSocket;
+class QSocketNotifier;
 
 namespace platform {
 
 constexpr std::size_t kMaxFramePayload = 1 << 20;
+// Connections a window serves at once; more are refused until some close.
+constexpr std::size_t kMaxConnections = 32;
 
 // Serves one window: each request from a peer of this user is carried out
 // on the UI thread and answered; anything malformed closes the connection.
+// At most kMaxConnections are served at once, and running out of file
+// descriptors never stops the window from listening.
 class IpcServer : public QObject {
 public:
     IpcServer(const std::string& path, HWND hwnd);
@@ -33,13 +37,19 @@ public:
 
 private:
     struct Connection;
+    enum class Served { Answered, Waiting, Dropped };
     void accept();
+    void adopt(int fd);
     void serve(Connection* c);
+    Served serveOne(Connection* c);
+    bool carryOut(std::uint16_t kind, std::string& payload, LRESULT* result);
     void drop(Connection* c);
 
     HWND hwnd_;
     std::string path_;
-    QLocalServer* server_;
+    int listenFd_ = -1;
+    int spareFd_ = -1; // given up to refuse a connection when no descriptor is left
+    QSocketNotifier* notifier_ = nullptr;
     std::vector<std::unique_ptr<Connection>> connections_;
 };
 

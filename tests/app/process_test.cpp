@@ -13,6 +13,8 @@
 #include <fstream>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
@@ -42,10 +44,23 @@ protected:
         testsupport::WriteNumberedMap(dir.file("map"), {1024, 512, 30, 50, 31, 49.5});
     }
 
+    // Whatever a failed test left running goes with it.
+    void TearDown() override {
+        for (pid_t pid : launched) {
+            // Only a child not yet reaped: its number cannot belong to another.
+            if (waitpid(pid, nullptr, WNOHANG) == 0) {
+                kill(pid, SIGKILL);
+                waitpid(pid, nullptr, 0);
+            }
+        }
+    }
+
     std::string program() const { return dir.file("tarvo"); }
     std::string record() const { return dir.file("ui.log"); }
 
-    pid_t launch(const std::vector<std::string>& extraEnvironment = {}) {
+    // Starts the viewer, behind a wrapper command (e.g. prlimit) when given.
+    pid_t launch(const std::vector<std::string>& extraEnvironment = {},
+                 const std::vector<std::string>& wrapper = {}) {
         std::vector<std::string> env;
         for (char** e = environ; *e != nullptr; ++e) {
             env.emplace_back(*e);
@@ -58,10 +73,16 @@ protected:
             envp.push_back(s.data());
         }
         envp.push_back(nullptr);
-        std::string path = program();
-        char* argv[] = {path.data(), nullptr};
+        std::vector<std::string> args = wrapper;
+        args.push_back(program());
+        std::vector<char*> argv;
+        for (std::string& a : args) {
+            argv.push_back(a.data());
+        }
+        argv.push_back(nullptr);
         pid_t pid = 0;
-        EXPECT_EQ(posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv, envp.data()), 0);
+        EXPECT_EQ(posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()), 0);
+        launched.push_back(pid);
         return pid;
     }
 
@@ -83,6 +104,34 @@ protected:
             std::system((kBin + "/tarvo-msg " + arguments + " >/dev/null 2>&1").c_str()));
     }
 
+    // The socket of the running viewer's window.
+    static std::string windowSocket() {
+        std::string path;
+        for (const auto& e : std::filesystem::recursive_directory_iterator(
+                 std::string(std::getenv("XDG_RUNTIME_DIR")) + "/tarvo/windows")) {
+            if (e.path().extension() == ".win") {
+                path = e.path().string();
+                path.replace(path.size() - 4, 4, ".sock");
+            }
+        }
+        return path;
+    }
+
+    // A connection to the socket whose reads give up after two seconds.
+    static int connectTo(const std::string& path) {
+        int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+        timeval limit{2, 0};
+        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            close(fd);
+            return -1;
+        }
+        return fd;
+    }
+
     static bool waitForWindow() {
         for (int i = 0; i < 250; ++i) {
             if (msg("find") == 0) {
@@ -94,6 +143,7 @@ protected:
     }
 
     TempDir dir;
+    std::vector<pid_t> launched;
 };
 
 TEST_F(ViewerProcess, ASecondStartRaisesTheFirstAndEndsQuietly) {
@@ -184,14 +234,7 @@ TEST_F(ViewerProcess, RequestsAreServedWhileAFormIsUpAndAClosedViewerStillAnswer
 TEST_F(ViewerProcess, MalformedRequestsAreDroppedHarmlessly) {
     const pid_t viewer = launch();
     ASSERT_TRUE(waitForWindow());
-    std::string socketPath;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(
-             std::string(std::getenv("XDG_RUNTIME_DIR")) + "/tarvo/windows")) {
-        if (e.path().extension() == ".win") {
-            socketPath = e.path().string();
-            socketPath.replace(socketPath.size() - 4, 4, ".sock");
-        }
-    }
+    const std::string socketPath = windowSocket();
     ASSERT_FALSE(socketPath.empty());
     const std::string requests[] = {
         "garbage that is no frame at all",
@@ -204,12 +247,8 @@ TEST_F(ViewerProcess, MalformedRequestsAreDroppedHarmlessly) {
         std::string("TRVO\x01\x00", 6), // cut short
     };
     for (const std::string& request : requests) {
-        int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
-        ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0)
-            << socketPath << ": " << std::strerror(errno);
+        const int fd = connectTo(socketPath);
+        ASSERT_GE(fd, 0) << socketPath << ": " << std::strerror(errno);
         EXPECT_EQ(send(fd, request.data(), request.size(), MSG_NOSIGNAL), ssize_t(request.size()));
         shutdown(fd, SHUT_WR);
         char reply[16];
@@ -219,6 +258,82 @@ TEST_F(ViewerProcess, MalformedRequestsAreDroppedHarmlessly) {
     EXPECT_EQ(waitFor(viewer, 200ms), -1) << "still running";
     EXPECT_EQ(msg("command 8"), 0);
     EXPECT_EQ(waitFor(viewer), 0);
+}
+
+// A request frame: WM_COMMAND with the identifier.
+std::string CommandFrame(std::uint32_t id) {
+    std::string frame("TRVO\x01\x00\x01\x00\x14\x00\x00\x00", 12);
+    const std::uint32_t message = 0x0111;
+    frame.append(reinterpret_cast<const char*>(&message), 4);
+    const std::uint64_t wParam = id, lParam = 0;
+    frame.append(reinterpret_cast<const char*>(&wParam), 8);
+    frame.append(reinterpret_cast<const char*>(&lParam), 8);
+    return frame;
+}
+
+TEST_F(ViewerProcess, RequestsSentTogetherAreEachAnswered) {
+    const pid_t viewer = launch();
+    ASSERT_TRUE(waitForWindow());
+    const int fd = connectTo(windowSocket());
+    ASSERT_GE(fd, 0);
+    const std::string both = CommandFrame(32796) + CommandFrame(32799); // in one write
+    ASSERT_EQ(send(fd, both.data(), both.size(), MSG_NOSIGNAL), ssize_t(both.size()));
+    char replies[24];
+    std::size_t got = 0;
+    while (got < sizeof replies) {
+        const ssize_t n = recv(fd, replies + got, sizeof replies - got, 0);
+        if (n <= 0) {
+            break;
+        }
+        got += std::size_t(n);
+    }
+    close(fd);
+    EXPECT_EQ(got, 24u) << "two replies";
+    EXPECT_EQ(std::string(replies, 4), "TRVR");
+    EXPECT_EQ(std::string(replies + 12, 4), "TRVR");
+    EXPECT_EQ(msg("command 8"), 0);
+    EXPECT_EQ(waitFor(viewer), 0);
+    const std::string saved = ReadFile(dir.file("settings.dat"));
+    ASSERT_EQ(saved.size(), 545u);
+    EXPECT_EQ(saved[537], 3);
+    EXPECT_EQ(saved[541], 2) << "the second request was carried out too";
+}
+
+// Under a low descriptor limit and a flood of idle connections the window
+// refuses what it cannot take, keeps listening, and is reachable again once
+// they close.
+TEST_F(ViewerProcess, AFloodOfConnectionsNeverLosesTheSocket) {
+    for (int limit : {32, 256}) {
+        const pid_t viewer = launch({}, {"prlimit", "--nofile=" + std::to_string(limit)});
+        ASSERT_TRUE(waitForWindow()) << "limit " << limit;
+        const std::string path = windowSocket();
+        std::vector<int> idle;
+        for (int i = 0; i < 400; ++i) {
+            const int fd = connectTo(path);
+            if (fd >= 0) {
+                idle.push_back(fd);
+            }
+        }
+        std::this_thread::sleep_for(300ms);
+        for (int fd : idle) {
+            close(fd);
+        }
+        std::this_thread::sleep_for(300ms);
+        EXPECT_EQ(msg("find"), 0) << "limit " << limit;
+        EXPECT_EQ(msg("command 32793"), 0);
+        EXPECT_EQ(msg("close"), 0);
+        EXPECT_EQ(waitFor(viewer), 0) << "limit " << limit;
+        EXPECT_EQ(ReadFile(dir.file("settings.dat"))[537], 0) << "the request after the flood";
+        std::filesystem::remove(dir.file("settings.dat"));
+    }
+}
+
+TEST_F(ViewerProcess, AMapFileThatIsAFifoIsReportedWithoutWaiting) {
+    std::filesystem::remove(dir.file("map.dt2"));
+    ASSERT_EQ(mkfifo(dir.file("map.dt2").c_str(), 0600), 0);
+    const pid_t viewer = launch();
+    EXPECT_EQ(waitFor(viewer), 1);
+    EXPECT_EQ(ReadFile(record()), "messagebox\t16\ttarvo\tmap.dt2: not a regular file\n");
 }
 
 TEST_F(ViewerProcess, TheInboxSignalLivesWithTheViewer) {
