@@ -1,6 +1,7 @@
 #include "entry.h"
 
 #include "kernel.h"
+#include "runtime_dir.h"
 #include "window_registry.h"
 
 #include <QApplication>
@@ -33,6 +34,17 @@ HINSTANCE InitialiseInstance(const ResourceTable& resources) {
 int RunWinMain(int& argc, char** argv, const ResourceTable& resources, WinMainFunction winMain) {
     Application app(argc, argv);
     HINSTANCE instance = InitialiseInstance(resources);
+    // Without a folder of its own no other program (not even a second start)
+    // could find the program's windows: better not to run at all.
+    if (RuntimeDir().empty()) {
+        const std::u16string text =
+            FromUtf8("There is no folder of this user's own for the program's windows (tried " +
+                     RuntimeDirCandidates() + ").");
+        const std::string name = argc > 0 ? argv[0] : "tarvo";
+        const std::u16string caption = FromUtf8(name.substr(name.find_last_of('/') + 1));
+        MessageBox(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+        return 1;
+    }
     EnableStartLocks(true);
     std::u16string commandLine;
     for (int i = 1; i < argc; ++i) {

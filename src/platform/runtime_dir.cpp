@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
 
@@ -31,19 +32,63 @@ bool setLock(int fd, short type, int command) {
 
 } // namespace
 
+namespace {
+
+// Sockets live at RuntimeDir()/windows/PID-N.sock, and a socket's path has
+// at most 107 bytes: the folder must leave room for the rest.
+constexpr std::size_t kMaxRuntimeDirBytes = 80;
+
+struct Candidate {
+    std::string path;
+    std::vector<std::string> parents; // made first, when missing
+};
+
+// The folders to try, in order: the session's runtime folder, one in the
+// temporary folder, and one in the home folder, which no other user can
+// have made first.
+std::vector<Candidate> candidates() {
+    std::vector<Candidate> list;
+    const char* xdg = std::getenv("XDG_RUNTIME_DIR");
+    if (xdg != nullptr && *xdg == '/') {
+        list.push_back({std::string(xdg) + "/tarvo", {}});
+    }
+    const char* tmp = std::getenv("TMPDIR");
+    list.push_back({std::string(tmp != nullptr && *tmp == '/' ? tmp : "/tmp") + "/tarvo-" +
+                        std::to_string(geteuid()),
+                    {}});
+    const char* home = std::getenv("HOME");
+    struct stat st {};
+    if (home != nullptr && *home == '/' && stat(home, &st) == 0 && st.st_uid == geteuid() &&
+        (st.st_mode & 022) == 0) {
+        const std::string cache = std::string(home) + "/.cache";
+        list.push_back({cache + "/tarvo/run", {cache, cache + "/tarvo"}});
+    }
+    return list;
+}
+
+} // namespace
+
 const std::string& RuntimeDir() {
     static const std::string dir = [] {
-        const char* base = std::getenv("XDG_RUNTIME_DIR");
-        if (base != nullptr && *base == '/') {
-            std::string path = std::string(base) + "/tarvo";
-            if (ownPrivateDir(path)) {
-                return path;
+        for (const Candidate& c : candidates()) {
+            for (const std::string& parent : c.parents) {
+                mkdir(parent.c_str(), 0700);
+            }
+            if (c.path.size() <= kMaxRuntimeDirBytes && ownPrivateDir(c.path)) {
+                return c.path;
             }
         }
-        std::string path = "/tmp/tarvo-" + std::to_string(geteuid());
-        return ownPrivateDir(path) ? path : std::string();
+        return std::string();
     }();
     return dir;
+}
+
+std::string RuntimeDirCandidates() {
+    std::string list;
+    for (const Candidate& c : candidates()) {
+        list += (list.empty() ? "" : ", ") + c.path;
+    }
+    return list;
 }
 
 std::string RuntimeSubdir(const std::string& name) {

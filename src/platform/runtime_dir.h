@@ -6,9 +6,12 @@
 
 namespace platform {
 
-// $XDG_RUNTIME_DIR/tarvo, or /tmp/tarvo-UID, created with mode 0700 and
-// checked to be this user's own; empty when no safe folder can be had.
+// $XDG_RUNTIME_DIR/tarvo, else $TMPDIR/tarvo-UID (/tmp when unset), else
+// ~/.cache/tarvo/run: the first that is (or can be made) a folder of this
+// user's own, mode 0700, short enough for socket paths. Empty when none is.
 const std::string& RuntimeDir();
+// The folders RuntimeDir tries, for a message when none would do.
+std::string RuntimeDirCandidates();
 // A subfolder of it, created when missing; empty on failure.
 std::string RuntimeSubdir(const std::string& name);
 

@@ -61,13 +61,27 @@ protected:
     // Starts the viewer, behind a wrapper command (e.g. prlimit) when given.
     pid_t launch(const std::vector<std::string>& extraEnvironment = {},
                  const std::vector<std::string>& wrapper = {}) {
+        // NAME=VALUE in extraEnvironment replaces NAME; "-NAME" removes it.
         std::vector<std::string> env;
         for (char** e = environ; *e != nullptr; ++e) {
-            env.emplace_back(*e);
+            const std::string entry = *e;
+            const std::string name = entry.substr(0, entry.find('=') + 1);
+            bool removed = false;
+            for (const std::string& x : extraEnvironment) {
+                removed =
+                    removed || (x[0] == '-' ? x.substr(1) + "=" == name : x.rfind(name, 0) == 0);
+            }
+            if (!removed) {
+                env.push_back(entry);
+            }
         }
         env.push_back("TARVO_UI_RECORD=" + record());
         env.push_back("QT_QPA_PLATFORM=offscreen");
-        env.insert(env.end(), extraEnvironment.begin(), extraEnvironment.end());
+        for (const std::string& x : extraEnvironment) {
+            if (x[0] != '-') {
+                env.push_back(x);
+            }
+        }
         std::vector<char*> envp;
         for (std::string& s : env) {
             envp.push_back(s.data());
@@ -334,6 +348,56 @@ TEST_F(ViewerProcess, AMapFileThatIsAFifoIsReportedWithoutWaiting) {
     const pid_t viewer = launch();
     EXPECT_EQ(waitFor(viewer), 1);
     EXPECT_EQ(ReadFile(record()), "messagebox\t16\ttarvo\tmap.dt2: not a regular file\n");
+}
+
+// With XDG_RUNTIME_DIR unset and the temporary folder's candidate taken by
+// someone else, the viewer keeps to a folder in the home folder: still one
+// viewer, still reachable.
+TEST_F(ViewerProcess, ASquattedRuntimeFolderFallsBackToOneInTheHomeFolder) {
+    TempDir tmp, home;
+    const std::string squatted = tmp.file("tarvo-" + std::to_string(geteuid()));
+    ASSERT_EQ(mkdir(squatted.c_str(), 0700), 0);
+    chmod(squatted.c_str(), 0777);
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(squatted.c_str(), 65534, 65534), 0);
+    }
+    const std::vector<std::string> env = {"-XDG_RUNTIME_DIR", "TMPDIR=" + tmp.path(),
+                                          "HOME=" + home.path()};
+    const std::string envPrefix =
+        "env -u XDG_RUNTIME_DIR TMPDIR=" + tmp.path() + " HOME=" + home.path() + " ";
+    auto msgThere = [&](const std::string& arguments) {
+        return WEXITSTATUS(std::system(
+            (envPrefix + kBin + "/tarvo-msg " + arguments + " >/dev/null 2>&1").c_str()));
+    };
+    const pid_t first = launch(env);
+    bool found = false;
+    for (int i = 0; i < 250 && !found; ++i) {
+        found = msgThere("find") == 0;
+        std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_TRUE(found);
+    EXPECT_TRUE(std::filesystem::is_directory(home.file(".cache/tarvo/run/windows")));
+    const pid_t second = launch(env);
+    EXPECT_EQ(waitFor(second), 0) << "the second start finds the first";
+    EXPECT_NE(ReadFile(record()).find("foreground\ttarvo"), std::string::npos);
+    EXPECT_EQ(msgThere("close"), 0);
+    EXPECT_EQ(waitFor(first), 0);
+}
+
+TEST_F(ViewerProcess, WithoutAFolderOfItsOwnTheViewerSaysSoAndEnds) {
+    TempDir tmp, home;
+    const std::string squatted = tmp.file("tarvo-" + std::to_string(geteuid()));
+    ASSERT_EQ(mkdir(squatted.c_str(), 0700), 0);
+    chmod(squatted.c_str(), 0777);
+    chmod(home.path().c_str(), 0777); // a home folder others can write is no safe place
+    const pid_t viewer =
+        launch({"-XDG_RUNTIME_DIR", "TMPDIR=" + tmp.path(), "HOME=" + home.path()});
+    EXPECT_EQ(waitFor(viewer), 1);
+    EXPECT_EQ(ReadFile(record()),
+              "messagebox\t16\ttarvo\tThere is no folder of this user's own for the program's "
+              "windows (tried " +
+                  squatted + ").\n");
+    chmod(home.path().c_str(), 0700);
 }
 
 TEST_F(ViewerProcess, TheInboxSignalLivesWithTheViewer) {

@@ -6,6 +6,8 @@
 //   smsgate [--settings FILE] [--delivered-log FILE]
 #include "gate.h"
 
+#include "platform/runtime_dir.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -25,11 +27,14 @@ namespace {
 // One gate a user: two would deliver every report twice. The lock lives in
 // the user's runtime folder and goes with the process.
 bool claimSingleInstance() {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR", QDir::tempPath());
-    const QString folder = runtime + "/tarvo";
-    ::mkdir(folder.toLocal8Bit().constData(), 0700);
+    const QString folder = QString::fromStdString(platform::RuntimeDir());
+    if (folder.isEmpty()) {
+        std::fprintf(stderr, "smsgate: no folder of this user's own for its lock (tried %s)\n",
+                     platform::RuntimeDirCandidates().c_str());
+        return false;
+    }
     const int fd = ::open((folder + "/smsgate.lock").toLocal8Bit().constData(),
-                          O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
         std::fprintf(stderr, "smsgate: cannot open its lock in %s: %s\n", qPrintable(folder),
                      std::strerror(errno));
