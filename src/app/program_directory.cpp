@@ -16,8 +16,13 @@ LPWSTR FindFileNamePart(LPWSTR path) {
     return const_cast<LPWSTR>(FindFileNamePart(static_cast<LPCWSTR>(path)));
 }
 
-void GetProgramDirectory(WCHAR (&directory)[MAX_PATH]) {
+bool GetProgramDirectory(WCHAR (&directory)[MAX_PATH]) {
     directory[0] = 0;
-    GetModuleFileName(nullptr, directory, MAX_PATH);
+    const DWORD length = GetModuleFileName(nullptr, directory, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        directory[0] = 0; // a cut path would name another folder
+        return false;
+    }
     *FindFileNamePart(directory) = 0;
+    return true;
 }

@@ -9,5 +9,6 @@
 LPCWSTR FindFileNamePart(LPCWSTR path);
 LPWSTR FindFileNamePart(LPWSTR path);
 
-// Fills the buffer with the executable's folder, ending in '/'.
-void GetProgramDirectory(WCHAR (&directory)[MAX_PATH]);
+// Fills the buffer with the executable's folder, ending in '/'. False (and
+// an empty buffer) when the program's path does not fit the buffer.
+bool GetProgramDirectory(WCHAR (&directory)[MAX_PATH]);

@@ -40,7 +40,11 @@ HWND withOwnedWindows(HWND hwnd) {
 bool OpenMapAndView() {
     theApp.placeInInbox = 0;
     WCHAR base[MAX_PATH];
-    GetProgramDirectory(base);
+    if (!GetProgramDirectory(base)) {
+        MessageBox(nullptr, u"the program's folder path is too long", kMainWindowTitle,
+                   MB_OK | MB_ICONERROR);
+        return false;
+    }
     std::u16string prefix = std::u16string(base) + u"map";
     theApp.mapPackage = new MapPackage(prefix.c_str());
     if (!theApp.mapPackage->isOpen()) {

@@ -188,7 +188,9 @@ void ApplySettings(const SettingsRecord& r) {
 
 std::string SettingsPath() {
     WCHAR directory[MAX_PATH];
-    GetProgramDirectory(directory);
+    if (!GetProgramDirectory(directory)) {
+        return {};
+    }
     return platform::ToUtf8(std::u16string(directory) + u"settings.dat");
 }
 
@@ -208,8 +210,12 @@ void LoadSettings() {
 }
 
 void SaveSettings() {
+    const std::string path = SettingsPath();
+    if (path.empty()) {
+        return; // no folder to keep them in
+    }
     const auto bytes = EncodeSettings(CurrentSettings());
-    WriteFileSafely(SettingsPath(), bytes.data(), bytes.size());
+    WriteFileSafely(path, bytes.data(), bytes.size());
 }
 
 bool WriteFileSafely(const std::string& path, const std::uint8_t* bytes, std::size_t size) {

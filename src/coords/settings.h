@@ -13,7 +13,8 @@ static_assert(kSettingsNumberUnits == kTrackerNumberUnits);
 SettingsRecord CurrentSettings();
 void ApplySettings(const SettingsRecord& record);
 
-// The path of settings.dat: the program's directory and the file name.
+// The path of settings.dat: the program's directory and the file name;
+// empty when the program's path is too long to be known.
 std::string SettingsPath();
 
 // Reads settings.dat into the view and application state and then brings

@@ -10,7 +10,8 @@
 using HANDLE = void*;
 
 // The full path of the running executable (from /proc/self/exe), as UTF-16,
-// at most size - 1 units plus the terminator. Returns the length, or 0.
+// at most size - 1 units plus the terminator. Returns the length; `size`
+// when the path did not fit (it is then cut); 0 on failure.
 DWORD GetModuleFileName(void* module, LPWSTR buffer, DWORD size);
 
 // A named mutex exists while any live process holds a handle to it. The
@@ -35,6 +36,9 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR src, int srcLength, 
 
 namespace platform {
 
+// UTF-16 <-> UTF-8. Bytes that are not UTF-8 (a file name in another
+// encoding) come through FromUtf8 as the lone surrogates U+DC80..U+DCFF and
+// go back to the same bytes through ToUtf8.
 std::string ToUtf8(std::u16string_view text);
 
 // Whether a process holds a mutex of that name. Asks without taking it.

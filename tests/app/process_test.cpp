@@ -55,7 +55,15 @@ protected:
         }
     }
 
-    std::string program() const { return dir.file("tarvo"); }
+    std::string program() const { return programPath.empty() ? dir.file("tarvo") : programPath; }
+
+    // The program and a map in another folder of the test's, which it runs from.
+    void installIn(const std::string& folder) {
+        std::filesystem::create_directories(folder);
+        std::filesystem::create_hard_link(dir.file("tarvo"), folder + "/tarvo");
+        testsupport::WriteNumberedMap(folder + "/map", {1024, 512, 30, 50, 31, 49.5});
+        programPath = folder + "/tarvo";
+    }
     std::string record() const { return dir.file("ui.log"); }
 
     // Starts the viewer, behind a wrapper command (e.g. prlimit) when given.
@@ -157,6 +165,7 @@ protected:
     }
 
     TempDir dir;
+    std::string programPath;
     std::vector<pid_t> launched;
 };
 
@@ -398,6 +407,34 @@ TEST_F(ViewerProcess, WithoutAFolderOfItsOwnTheViewerSaysSoAndEnds) {
               "windows (tried " +
                   squatted + ").\n");
     chmod(home.path().c_str(), 0700);
+}
+
+// A folder named in another encoding than UTF-8 is still the program's
+// folder: its map is found and its settings written there.
+TEST_F(ViewerProcess, AFolderNameThatIsNotUtf8IsKept) {
+    const std::string folder = dir.file("caf\xE9-\xFF");
+    installIn(folder);
+    const pid_t viewer = launch();
+    ASSERT_TRUE(waitForWindow()) << ReadFile(record());
+    EXPECT_EQ(msg("command 8"), 0);
+    EXPECT_EQ(waitFor(viewer), 0);
+    EXPECT_EQ(std::filesystem::file_size(folder + "/settings.dat"), 545u);
+}
+
+// A program whose path does not fit the handset's path buffer would take a
+// parent folder for its own: it says so and ends, and writes nothing.
+TEST_F(ViewerProcess, AProgramPathTooLongForItsBufferEndsTheStart) {
+    std::string folder = dir.path();
+    while (folder.size() < 300) {
+        folder += "/" + std::string(40, 'd');
+    }
+    installIn(folder);
+    const pid_t viewer = launch();
+    EXPECT_EQ(waitFor(viewer), 1);
+    EXPECT_EQ(ReadFile(record()), "messagebox\t16\ttarvo\tthe program's folder path is too long\n");
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir.path())) {
+        EXPECT_NE(e.path().filename(), "settings.dat") << e.path();
+    }
 }
 
 TEST_F(ViewerProcess, TheInboxSignalLivesWithTheViewer) {

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 namespace {
@@ -148,6 +149,34 @@ TEST(NamedMutex, ExistsWhileAnyHandleIsOpen) {
     CloseHandle(second);
     EXPECT_FALSE(platform::NamedMutexExists(name));
     EXPECT_EQ(CloseHandle(nullptr), FALSE);
+}
+
+// File names are bytes: what is not UTF-8 comes back as it was.
+TEST(CodePage, BytesThatAreNotUtf8SurviveTheTripThroughUtf16) {
+    const std::string samples[] = {"plain",
+                                   "caf\xE9",
+                                   "\xFF\xFE",
+                                   "\xC0\xAF" /* overlong */,
+                                   "\xED\xA0\x80" /* a surrogate */,
+                                   "\xF4\x90\x80\x80" /* beyond Unicode */,
+                                   "\xE2\x82",
+                                   /* cut short */ "\xC2\xB0 \xF0\x9F\x98\x80",
+                                   ""};
+    for (const std::string& bytes : samples) {
+        EXPECT_EQ(platform::ToUtf8(platform::FromUtf8(bytes)), bytes);
+    }
+    EXPECT_EQ(platform::FromUtf8("\xC2\xB0 \xF0\x9F\x98\x80"), u"\u00B0 \U0001F600");
+    EXPECT_EQ(platform::FromUtf8("caf\xE9"), std::u16string(u"caf") + char16_t(0xDCE9));
+    EXPECT_EQ(platform::ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD")
+        << "a lone surrogate that escapes no byte";
+    std::mt19937 random(42);
+    for (int i = 0; i < 2000; ++i) {
+        std::string bytes(random() % 12, '\0');
+        for (char& c : bytes) {
+            c = char(random());
+        }
+        ASSERT_EQ(platform::ToUtf8(platform::FromUtf8(bytes)), bytes) << i;
+    }
 }
 
 TEST(CodePage, ConvertsToUtf8WithinTheBuffer) {
