@@ -2,7 +2,6 @@
 
 #include "window_internal.h"
 
-#include <QLocalSocket>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <cstring>
@@ -113,10 +112,13 @@ bool exchange(const std::string& endpoint, const std::string& request, LRESULT* 
 
 } // namespace
 
+// A client's connection: its descriptor, watched for what it sends.
 struct IpcServer::Connection {
-    QPointer<QLocalSocket> socket;
+    int fd = -1;
+    QSocketNotifier* notifier = nullptr;
     std::string buffer;
-    bool busy = false;
+    bool busy = false;   // a request of it is being carried out
+    bool closed = false; // the client has gone (or sent something malformed)
 };
 
 IpcServer::IpcServer(const std::string& path, HWND hwnd)
@@ -144,6 +146,10 @@ IpcServer::IpcServer(const std::string& path, HWND hwnd)
 
 IpcServer::~IpcServer() {
     delete notifier_;
+    for (const auto& c : connections_) {
+        delete c->notifier;
+        ::close(c->fd);
+    }
     if (listenFd_ >= 0) {
         ::close(listenFd_);
         ::unlink(path_.c_str());
@@ -191,22 +197,12 @@ void IpcServer::accept() {
 }
 
 void IpcServer::adopt(int fd) {
-    auto* socket = new QLocalSocket(this);
-    if (!socket->setSocketDescriptor(fd)) {
-        ::close(fd);
-        delete socket;
-        return;
-    }
     auto c = std::make_unique<Connection>();
-    c->socket = socket;
+    c->fd = fd;
+    c->notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
     Connection* raw = c.get();
     connections_.push_back(std::move(c));
-    connect(socket, &QLocalSocket::readyRead, this, [this, raw] { serve(raw); });
-    connect(socket, &QLocalSocket::disconnected, this, [this, raw] {
-        if (!raw->busy) {
-            drop(raw);
-        }
-    });
+    connect(raw->notifier, &QSocketNotifier::activated, this, [this, raw] { serve(raw); });
 }
 
 void IpcServer::drop(Connection* c) {
@@ -216,31 +212,49 @@ void IpcServer::drop(Connection* c) {
         }
         std::unique_ptr<Connection> owned = std::move(*it);
         connections_.erase(it);
-        if (owned->socket != nullptr) {
-            // Aborting emits disconnected at once; nothing must answer it now.
-            QObject::disconnect(owned->socket, nullptr, this, nullptr);
-            owned->socket->abort();
-            owned->socket->deleteLater();
-        }
+        // The descriptor is closed only with its notifier: a number closed
+        // earlier could come back for a new connection while the old
+        // notifier still watches it.
+        const int fd = owned->fd;
+        owned->notifier->setEnabled(false);
+        QObject::connect(owned->notifier, &QObject::destroyed, [fd] { ::close(fd); });
+        owned->notifier->deleteLater();
         return;
     }
 }
 
+// Reads what the client has sent; false when it has gone.
+bool IpcServer::receive(Connection* c) {
+    char chunk[4096];
+    for (;;) {
+        const ssize_t n = ::recv(c->fd, chunk, sizeof chunk, MSG_DONTWAIT);
+        if (n > 0) {
+            c->buffer.append(chunk, std::size_t(n));
+            if (c->buffer.size() > kHeader + kMaxFramePayload) {
+                return false; // more than a frame can hold
+            }
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+    }
+}
+
 // Serves every complete request in the order they came: a client may send
-// several before reading a reply. While one is carried out (its window
-// procedure may run a nested loop), what arrives waits for the loop here.
+// several before reading a reply.
 void IpcServer::serve(Connection* c) {
     if (c->busy) {
         return;
     }
     for (;;) {
-        if (c->socket == nullptr) {
-            drop(c);
-            return;
-        }
-        c->buffer += c->socket->readAll().toStdString();
+        c->closed = c->closed || !receive(c);
         switch (serveOne(c)) {
         case Served::Waiting:
+            if (c->closed) {
+                drop(c);
+            }
             return;
         case Served::Dropped:
             return;
@@ -267,18 +281,24 @@ IpcServer::Served IpcServer::serveOne(Connection* c) {
     std::string payload = c->buffer.substr(kHeader, length);
     c->buffer.erase(0, kHeader + length);
 
+    // While a request is carried out its connection is not watched: the
+    // window procedure may run a nested loop for a long time (a form, a
+    // message box), and what the client sends meanwhile waits for the loop
+    // in serve().
     LRESULT result = 0;
     c->busy = true;
+    c->notifier->setEnabled(false);
     const bool carried = carryOut(kind, payload, &result);
+    c->notifier->setEnabled(true);
     c->busy = false;
-    if (!carried || c->socket == nullptr || c->socket->state() != QLocalSocket::ConnectedState) {
+    std::string reply = "TRVR";
+    put64(reply, std::uint64_t(result));
+    // The reply is twelve bytes on a fresh socket: it goes at once or never.
+    if (!carried || ::send(c->fd, reply.data(), reply.size(), MSG_NOSIGNAL | MSG_DONTWAIT) !=
+                        ssize_t(reply.size())) {
         drop(c);
         return Served::Dropped;
     }
-    std::string reply = "TRVR";
-    put64(reply, std::uint64_t(result));
-    c->socket->write(reply.data(), qint64(reply.size()));
-    c->socket->flush();
     return Served::Answered;
 }
 

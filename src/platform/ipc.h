@@ -11,12 +11,10 @@
 #include "window.h"
 
 #include <QObject>
-#include <QPointer>
 #include <memory>
 #include <string>
 #include <vector>
 
-class QLocalSocket;
 class QSocketNotifier;
 
 namespace platform {
@@ -41,6 +39,7 @@ private:
     void accept();
     void adopt(int fd);
     void serve(Connection* c);
+    bool receive(Connection* c);
     Served serveOne(Connection* c);
     bool carryOut(std::uint16_t kind, std::string& payload, LRESULT* result);
     void drop(Connection* c);
