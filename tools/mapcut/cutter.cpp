@@ -1,9 +1,14 @@
 #include "cutter.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 namespace mapcut {
@@ -11,57 +16,159 @@ namespace mapcut {
 namespace {
 
 constexpr std::uint32_t kSide = 256;
+constexpr std::uint32_t kBatchTiles = 32;
 
-void copyTile(const std::uint8_t* band, std::uint32_t width, std::uint32_t col,
-              std::uint8_t* tile) {
-    for (std::uint32_t y = 0; y < kSide; ++y) {
-        std::memcpy(tile + std::size_t(y) * kSide * 4,
-                    band + (std::size_t(y) * width + std::size_t(col) * kSide) * 4, kSide * 4);
+struct Batch {
+    std::vector<std::string> tiles;
+};
+
+// Batches are read one at a time (GDAL's datasets are not shared between
+// threads), encoded side by side, and handed to the writer in order. A
+// reader may run at most `ahead` batches before the writer, which bounds
+// the memory held by finished batches waiting for an earlier one.
+class Pipeline {
+public:
+    Pipeline(MapRaster& raster, const MapGrid& grid, const EncoderOptions& encoder,
+             unsigned threads)
+        : raster_(raster), encoder_(encoder), columns_(grid.width / kSide),
+          perRow_((columns_ + kBatchTiles - 1) / kBatchTiles),
+          total_(perRow_ * (grid.height / kSide)), ahead_(2 * threads) {
+        for (unsigned i = 0; i < threads; ++i) {
+            workers_.emplace_back([this] { work(); });
+        }
     }
-}
 
-bool writeTiles(ImageSource& image, const std::string& path, const EncoderOptions& options,
-                const Progress& progress, std::string* error) {
-    const std::uint32_t xtiles = image.width() / kSide;
-    const std::uint32_t ytiles = image.height() / kSide;
-    const std::uint32_t total = xtiles * ytiles;
+    ~Pipeline() {
+        {
+            std::lock_guard lock(doneMutex_);
+            stopped_ = true;
+        }
+        doneChanged_.notify_all();
+        for (std::thread& t : workers_) {
+            t.join();
+        }
+    }
+
+    std::uint32_t batches() const { return total_; }
+
+    // The next batch in order, or false (with the reason) when one failed.
+    bool next(Batch* batch, std::string* error) {
+        std::unique_lock lock(doneMutex_);
+        doneChanged_.wait(lock, [&] { return failed_ || done_.count(written_) != 0; });
+        if (failed_) {
+            *error = error_;
+            return false;
+        }
+        *batch = std::move(done_[written_]);
+        done_.erase(written_++);
+        doneChanged_.notify_all();
+        return true;
+    }
+
+private:
+    void work() {
+        std::vector<std::uint8_t> pixels(std::size_t(kBatchTiles) * kSide * kSide * 4);
+        std::vector<std::uint8_t> tile(std::size_t(kSide) * kSide * 4);
+        for (;;) {
+            std::uint32_t index, count;
+            std::string error;
+            {
+                std::lock_guard read(readMutex_);
+                index = nextToRead_++;
+                if (!waitForRoom(index)) {
+                    return;
+                }
+                count = tilesIn(index);
+                if (!raster_.read((index % perRow_) * kBatchTiles * kSide, index / perRow_ * kSide,
+                                  count * kSide, kSide, pixels.data(), &error)) {
+                    fail(error);
+                    return;
+                }
+            }
+            Batch batch;
+            batch.tiles.resize(count);
+            for (std::uint32_t t = 0; t < count; ++t) {
+                cutTile(pixels.data(), count, t, tile.data());
+                if (!EncodeTile(tile.data(), int(kSide), encoder_, &batch.tiles[t], &error)) {
+                    fail(error);
+                    return;
+                }
+            }
+            std::lock_guard lock(doneMutex_);
+            done_[index] = std::move(batch);
+            doneChanged_.notify_all();
+        }
+    }
+
+    bool waitForRoom(std::uint32_t index) {
+        std::unique_lock lock(doneMutex_);
+        doneChanged_.wait(lock, [&] { return stopped_ || failed_ || index < written_ + ahead_; });
+        return !stopped_ && !failed_ && index < total_;
+    }
+
+    std::uint32_t tilesIn(std::uint32_t index) const {
+        return std::min(kBatchTiles, columns_ - (index % perRow_) * kBatchTiles);
+    }
+
+    static void cutTile(const std::uint8_t* band, std::uint32_t tiles, std::uint32_t t,
+                        std::uint8_t* tile) {
+        const std::size_t stride = std::size_t(tiles) * kSide * 4;
+        for (std::uint32_t y = 0; y < kSide; ++y) {
+            std::memcpy(tile + std::size_t(y) * kSide * 4, band + y * stride + t * kSide * 4,
+                        kSide * 4);
+        }
+    }
+
+    void fail(const std::string& error) {
+        std::lock_guard lock(doneMutex_);
+        if (!failed_) {
+            failed_ = true;
+            error_ = error;
+        }
+        doneChanged_.notify_all();
+    }
+
+    MapRaster& raster_;
+    const EncoderOptions encoder_;
+    const std::uint32_t columns_, perRow_, total_, ahead_;
+    std::mutex readMutex_;
+    std::uint32_t nextToRead_ = 0;
+    std::mutex doneMutex_;
+    std::condition_variable doneChanged_;
+    std::map<std::uint32_t, Batch> done_;
+    std::uint32_t written_ = 0;
+    bool failed_ = false, stopped_ = false;
+    std::string error_;
+    std::vector<std::thread> workers_;
+};
+
+bool writeTiles(MapRaster& raster, const MapGrid& grid, const std::string& path,
+                const CutOptions& options, const Progress& progress, std::string* error) {
+    const std::uint32_t total = (grid.width / kSide) * (grid.height / kSide);
     TileFileWriter writer;
     if (!writer.open(path, total, error)) {
         return false;
     }
-    std::vector<std::uint8_t> band(std::size_t(image.width()) * kSide * 4);
-    std::vector<std::uint8_t> tile(std::size_t(kSide) * kSide * 4);
-    std::string encoded;
-    for (std::uint32_t row = 0; row < ytiles; ++row) {
-        if (!image.readRows(band.data(), kSide, error)) {
+    const unsigned threads =
+        options.threads != 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
+    Pipeline pipeline(raster, grid, options.encoder, threads);
+    std::uint32_t written = 0;
+    Batch batch;
+    for (std::uint32_t b = 0; b < pipeline.batches(); ++b) {
+        if (!pipeline.next(&batch, error)) {
             return false;
         }
-        for (std::uint32_t col = 0; col < xtiles; ++col) {
-            copyTile(band.data(), image.width(), col, tile.data());
-            if (!EncodeTile(tile.data(), int(kSide), options, &encoded, error) ||
-                !writer.add(encoded, error)) {
+        for (const std::string& tile : batch.tiles) {
+            if (!writer.add(tile, error)) {
                 return false;
             }
-            if (progress) {
-                progress(row * xtiles + col + 1, total);
-            }
+        }
+        written += std::uint32_t(batch.tiles.size());
+        if (progress) {
+            progress(written, total);
         }
     }
     return writer.finish(error);
-}
-
-bool checkBounds(const Bounds& b, std::string* error) {
-    for (double v : {b.left, b.top, b.right, b.bottom}) {
-        if (!std::isfinite(v)) {
-            *error = "the bounds must be finite numbers";
-            return false;
-        }
-    }
-    if (b.left == b.right || b.top == b.bottom) {
-        *error = "the bounds enclose no area";
-        return false;
-    }
-    return true;
 }
 
 bool commit(const std::string& from, const std::string& to, std::string* error) {
@@ -74,19 +181,33 @@ bool commit(const std::string& from, const std::string& to, std::string* error) 
 
 } // namespace
 
-bool CutMap(ImageSource& image, const Bounds& bounds, const std::string& prefix,
-            const EncoderOptions& options, const Progress& progress, std::string* error) {
-    if (!checkBounds(bounds, error)) {
+bool CheckOutputFolder(const std::string& prefix, std::string* error) {
+    const auto slash = prefix.find_last_of('/');
+    if (slash == std::string::npos) {
+        return true;
+    }
+    const std::string folder = slash == 0 ? "/" : prefix.substr(0, slash);
+    struct stat st;
+    if (::stat(folder.c_str(), &st) != 0) {
+        *error = folder + ": no such folder (" + std::strerror(errno) + ")";
         return false;
     }
-    if (std::uint64_t(image.width() / kSide) * (image.height() / kSide) > UINT32_MAX) {
-        *error = "the image has more tiles than a tile file can count";
+    if (!S_ISDIR(st.st_mode)) {
+        *error = folder + ": not a folder";
+        return false;
+    }
+    return true;
+}
+
+bool CutMap(MapRaster& raster, const MapGrid& grid, const std::string& prefix,
+            const CutOptions& options, const Progress& progress, std::string* error) {
+    if (!CheckOutputFolder(prefix, error)) {
         return false;
     }
     const std::string dt1 = prefix + ".dt1", dt2 = prefix + ".dt2";
     const std::string dt1Temp = dt1 + ".tmp", dt2Temp = dt2 + ".tmp";
-    const std::string desc = FormatDescription(image.width(), image.height(), bounds);
-    bool ok = writeTiles(image, dt2Temp, options, progress, error) &&
+    const std::string desc = FormatDescription(grid.width, grid.height, grid.bounds());
+    bool ok = writeTiles(raster, grid, dt2Temp, options, progress, error) &&
               WriteZipArchive(dt1Temp, {{"desc.txt", desc}}, error) &&
               commit(dt2Temp, dt2, error) && commit(dt1Temp, dt1, error);
     if (!ok) {

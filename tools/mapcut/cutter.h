@@ -1,7 +1,7 @@
-// Cutting an image into a map package: PREFIX.dt1 and PREFIX.dt2.
+// Cutting the warped map into a package: PREFIX.dt1 and PREFIX.dt2.
 #pragma once
 
-#include "image_source.h"
+#include "map_raster.h"
 #include "package_writer.h"
 #include "tile_encoder.h"
 
@@ -11,15 +11,24 @@
 
 namespace mapcut {
 
-// Called after each tile with the number done and the total.
+// Called on the calling thread after each batch of tiles is written, with
+// the number written and the total.
 using Progress = std::function<void(std::uint32_t done, std::uint32_t total)>;
 
-// Reads the image one band of 256 rows at a time and writes the whole tiles;
-// the partial tiles at the right and bottom edges are dropped, as the map
-// geometry gives them no tile. Both files are written under temporary names
-// and renamed into place only when complete, so a failed cut leaves any
-// earlier package untouched. Memory: one band, width * 256 * 4 bytes.
-bool CutMap(ImageSource& image, const Bounds& bounds, const std::string& prefix,
-            const EncoderOptions& options, const Progress& progress, std::string* error);
+struct CutOptions {
+    EncoderOptions encoder;
+    unsigned threads = 0; // encoder threads; 0 is one a core
+};
+
+// Reads the map a batch of at most 32 tiles of one tile row at a time and
+// encodes batches on every core, writing them in tile order. Memory: two
+// batches a thread (8 MiB each) plus GDAL's cache and the warper's chunk.
+// Both files are written under temporary names and renamed into place only
+// when complete, so a failed cut leaves any earlier package untouched.
+bool CutMap(MapRaster& raster, const MapGrid& grid, const std::string& prefix,
+            const CutOptions& options, const Progress& progress, std::string* error);
+
+// The folder a package PREFIX goes into must exist; says which one when not.
+bool CheckOutputFolder(const std::string& prefix, std::string* error);
 
 } // namespace mapcut

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <ctime>
 #include <zip.h>
 
 namespace mapcut {
@@ -19,6 +20,22 @@ bool putWord(std::FILE* f, std::uint32_t v) {
     unsigned char b[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
                           static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
     return std::fwrite(b, 1, 4, f) == 4;
+}
+
+// The entries carry the time they were written, in local time as zip keeps it.
+zip_fileinfo nowInZip() {
+    zip_fileinfo info{};
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (localtime_r(&now, &local) != nullptr) {
+        info.tmz_date.tm_sec = uInt(local.tm_sec);
+        info.tmz_date.tm_min = uInt(local.tm_min);
+        info.tmz_date.tm_hour = uInt(local.tm_hour);
+        info.tmz_date.tm_mday = uInt(local.tm_mday);
+        info.tmz_date.tm_mon = uInt(local.tm_mon);
+        info.tmz_date.tm_year = uInt(local.tm_year + 1900);
+    }
+    return info;
 }
 
 } // namespace
@@ -38,7 +55,7 @@ bool WriteZipArchive(const std::string& path, const std::vector<ZipMember>& memb
     }
     bool ok = true;
     for (const ZipMember& m : members) {
-        zip_fileinfo info{};
+        zip_fileinfo info = nowInZip();
         int method = m.deflate ? Z_DEFLATED : 0;
         ok = zipOpenNewFileInZip(zip, m.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
                                  method, Z_BEST_COMPRESSION) == ZIP_OK &&

@@ -85,6 +85,12 @@ std::string whyTileFails(MapPackage& map, std::uint32_t n) {
     return text;
 }
 
+// The package's files are named as the package names them in its reasons.
+std::string baseName(const std::string& prefix) {
+    const auto slash = prefix.find_last_of('/');
+    return slash == std::string::npos ? prefix : prefix.substr(slash + 1);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -102,7 +108,8 @@ int main(int argc, char** argv) {
     TileStats stats = measureTiles(map);
     printTiles(map, stats);
     if (std::uint32_t bad = firstBadTile(map)) {
-        std::fprintf(stderr, "mapinfo: map.dt2: %s\n", whyTileFails(map, bad).c_str());
+        std::fprintf(stderr, "mapinfo: %s.dt2: %s\n", baseName(argv[1]).c_str(),
+                     whyTileFails(map, bad).c_str());
         return 1;
     }
     std::printf("all %u non-empty tiles decode\n", map.tileCount() - stats.empty);
