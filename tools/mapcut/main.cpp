@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <malloc.h>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
@@ -235,6 +236,11 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
+    // Tiles, bands and GDAL's blocks are a few hundred kilobytes each, made
+    // and freed by the thousand: keep them in the heap for reuse rather than
+    // mapping fresh, zeroed pages from the kernel for every one.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
     Arguments args;
     std::string error;
     if (!parseArguments(argc, argv, &args, &error)) {
@@ -266,7 +272,10 @@ int main(int argc, char** argv) {
         }
         describeOutput(args, grid, resampling);
     }
-    mapcut::MapRaster raster(sources, grid, resampling);
+    mapcut::MapRaster raster;
+    if (!raster.open(sources, grid, resampling, &error)) {
+        return fail(error);
+    }
     mapcut::Progress progress;
     if (!args.quiet && isatty(fileno(stderr))) {
         progress = drawProgress;

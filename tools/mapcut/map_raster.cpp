@@ -2,10 +2,14 @@
 
 #include "platform/gdi.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cpl_error.h>
+#include <cpl_string.h>
 #include <cstdio>
 #include <cstring>
-#include <gdal_utils.h>
+#include <gdal_alg.h>
+#include <gdalwarper.h>
 #include <unordered_set>
 
 namespace mapcut {
@@ -18,44 +22,76 @@ const std::pair<const char*, Resampling> kResamplings[] = {
     {"lanczos", Resampling::Lanczos},   {"average", Resampling::Average},
 };
 
-// A window of the grid in memory, its bands laid over the caller's buffer
-// as one interleaved RGBA image, so the warper writes where the tiles are cut.
-Dataset windowDataset(const MapGrid& grid, std::uint32_t x, std::uint32_t y, std::uint32_t width,
-                      std::uint32_t height, std::uint8_t* rgba) {
-    GDALDriverH mem = GDALGetDriverByName("MEM");
-    Dataset ds(GDALCreate(mem, "", int(width), int(height), 0, GDT_Byte, nullptr));
-    if (!ds) {
-        return nullptr;
+int resamplingAlgorithm(Resampling r) {
+    switch (r) {
+    case Resampling::Nearest:
+        return GRA_NearestNeighbour;
+    case Resampling::Mode:
+        return GRA_Mode;
+    case Resampling::Bilinear:
+        return GRA_Bilinear;
+    case Resampling::Cubic:
+        return GRA_Cubic;
+    case Resampling::Lanczos:
+        return GRA_Lanczos;
+    case Resampling::Average:
+        return GRA_Average;
     }
-    char line[64];
-    std::snprintf(line, sizeof line, "LINEOFFSET=%llu", static_cast<unsigned long long>(width) * 4);
-    for (int band = 0; band < 4; ++band) {
-        char pointer[64];
-        std::snprintf(pointer, sizeof pointer, "DATAPOINTER=%p", static_cast<void*>(rgba + band));
-        const char* options[] = {pointer, "PIXELOFFSET=4", line, nullptr};
-        if (GDALAddBand(ds.get(), GDT_Byte, const_cast<char**>(options)) != CE_None) {
-            return nullptr;
-        }
-    }
-    GDALSetRasterColorInterpretation(GDALGetRasterBand(ds.get(), 4), GCI_AlphaBand);
-    const double gt[6] = {grid.left + x * grid.xscale, grid.xscale, 0,
-                          grid.top + y * grid.yscale,  0,           grid.yscale};
-    GDALSetGeoTransform(ds.get(), const_cast<double*>(gt));
-    GDALSetSpatialRef(ds.get(), grid.srs.get());
-    return ds;
+    return GRA_NearestNeighbour;
 }
 
-// The warper leaves colours unpremultiplied next to their alpha.
-void composeOver(const std::uint8_t window[3], std::uint8_t* rgba, std::size_t pixels) {
-    for (std::size_t i = 0; i < pixels; ++i, rgba += 4) {
-        const unsigned a = rgba[3];
+// The input warped onto the whole grid as a virtual dataset: GDAL warps the
+// blocks a read touches, with an approximate transformer (an eighth of a
+// pixel, as gdalwarp does) and the warper's threads.
+Dataset warpedView(const SourceImage& s, const MapGrid& grid, Resampling resampling,
+                   std::string* error) {
+    const std::string dst = "DST_SRS=" + SpatialRefWkt(grid.srs.get());
+    const char* transformerOptions[] = {dst.c_str(), nullptr};
+    void* exact = GDALCreateGenImgProjTransformer2(s.rgba.get(), nullptr,
+                                                   const_cast<char**>(transformerOptions));
+    if (exact == nullptr) {
+        *error = s.name + ": cannot be placed in longitude/latitude" + LastGdalError();
+        return nullptr;
+    }
+    double gt[6] = {grid.left, grid.xscale, 0, grid.top, 0, grid.yscale};
+    GDALSetGenImgProjTransformerDstGeoTransform(exact, gt);
+    GDALWarpOptions* wo = GDALCreateWarpOptions();
+    wo->hSrcDS = s.rgba.get();
+    wo->eResampleAlg = GDALResampleAlg(resamplingAlgorithm(resampling));
+    wo->eWorkingDataType = GDT_Byte;
+    wo->nBandCount = 3;
+    wo->panSrcBands = static_cast<int*>(CPLMalloc(3 * sizeof(int)));
+    wo->panDstBands = static_cast<int*>(CPLMalloc(3 * sizeof(int)));
+    for (int b = 0; b < 3; ++b) {
+        wo->panSrcBands[b] = wo->panDstBands[b] = b + 1;
+    }
+    wo->nSrcAlphaBand = s.hasAlpha ? 4 : 0;
+    wo->nDstAlphaBand = 4;
+    wo->dfWarpMemoryLimit = 64.0 * 1024 * 1024;
+    wo->papszWarpOptions = CSLSetNameValue(wo->papszWarpOptions, "INIT_DEST", "0");
+    wo->papszWarpOptions = CSLSetNameValue(wo->papszWarpOptions, "NUM_THREADS", "ALL_CPUS");
+    wo->pTransformerArg = GDALCreateApproxTransformer(GDALGenImgProjTransform, exact, 0.125);
+    GDALApproxTransformerOwnsSubtransformer(wo->pTransformerArg, TRUE);
+    wo->pfnTransformer = GDALApproxTransform;
+    Dataset view(GDALCreateWarpedVRT(s.rgba.get(), int(grid.width), int(grid.height), gt, wo));
+    GDALDestroyWarpOptions(wo);
+    if (!view) {
+        *error = s.name + ": cannot be warped" + LastGdalError();
+    }
+    return view;
+}
+
+// Straight (not premultiplied) alpha, as the warper leaves it.
+void composeOver(const std::uint8_t* from, std::uint8_t* onto, std::size_t pixels) {
+    for (std::size_t i = 0; i < pixels; ++i, from += 4, onto += 4) {
+        const unsigned a = from[3];
         if (a == 255) {
-            continue;
+            std::memcpy(onto, from, 3);
+        } else if (a != 0) {
+            for (int c = 0; c < 3; ++c) {
+                onto[c] = std::uint8_t((from[c] * a + onto[c] * (255 - a) + 127) / 255);
+            }
         }
-        for (int c = 0; c < 3; ++c) {
-            rgba[c] = std::uint8_t((rgba[c] * a + window[c] * (255 - a) + 127) / 255);
-        }
-        rgba[3] = 255;
     }
 }
 
@@ -64,8 +100,11 @@ bool fewColoursInFirstRows(const SourceImage& s) {
     std::vector<std::uint8_t> rgba(std::size_t(width) * height * 4);
     int bands[] = {1, 2, 3, 4};
     if (GDALDatasetRasterIO(s.rgba.get(), GF_Read, 0, 0, width, height, rgba.data(), width, height,
-                            GDT_Byte, 4, bands, 4, width * 4, 1) != CE_None) {
+                            GDT_Byte, s.hasAlpha ? 4 : 3, bands, 4, width * 4, 1) != CE_None) {
         return false;
+    }
+    for (std::size_t i = 3; !s.hasAlpha && i < rgba.size(); i += 4) {
+        rgba[i] = 255;
     }
     std::unordered_set<std::uint32_t> colours;
     for (std::size_t i = 0; i < rgba.size(); i += 4) {
@@ -100,46 +139,99 @@ const char* ResamplingName(Resampling r) {
     return "?";
 }
 
-MapRaster::MapRaster(const std::vector<SourceImage>& sources, const MapGrid& grid,
-                     Resampling resampling)
-    : grid_(grid) {
-    for (const SourceImage& s : sources) {
-        sources_.push_back(s.rgba.get());
-    }
-    // Every input is RGBA; its alpha (its nodata and transparency) decides
-    // where it covers the inputs before it. 64 MiB of warp memory per chunk.
-    arguments_ = {"-r", ResamplingName(resampling), "-srcalpha", "-dstalpha", "-wm", "64"};
+bool MapRaster::open(const std::vector<SourceImage>& sources, const MapGrid& grid,
+                     Resampling resampling, std::string* error) {
     const COLORREF window = GetSysColor(COLOR_WINDOW);
     window_[0] = GetRValue(window);
     window_[1] = GetGValue(window);
     window_[2] = GetBValue(window);
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        const SourceImage& s = sources[i];
+        const Bounds& f = grid.footprints[i].bounds;
+        Layer layer;
+        layer.bands = s.hasAlpha ? 4 : 3;
+        // The footprint in grid pixels, with a margin for the resampling kernel.
+        layer.x0 = std::max(0LL, (long long)std::floor((f.left - grid.left) / grid.xscale) - 4);
+        layer.x1 = std::min((long long)grid.width,
+                            (long long)std::ceil((f.right - grid.left) / grid.xscale) + 4);
+        layer.y0 = std::max(0LL, (long long)std::floor((f.top - grid.top) / grid.yscale) - 4);
+        layer.y1 = std::min((long long)grid.height,
+                            (long long)std::ceil((f.bottom - grid.top) / grid.yscale) + 4);
+        if (sources.size() == 1 && grid.onSourceGrid) {
+            // Its pixels are the grid's: copied, not warped.
+            layer.direct = s.rgba.get();
+            layer.column = std::llround((s.geoTransform[0] - grid.left) / grid.xscale);
+            layer.row = std::llround((s.geoTransform[3] - grid.top) / grid.yscale);
+            layer.x0 = std::max(0LL, layer.column);
+            layer.y0 = std::max(0LL, layer.row);
+            layer.x1 = std::min((long long)grid.width, layer.column + s.width);
+            layer.y1 = std::min((long long)grid.height, layer.row + s.height);
+        } else {
+            layer.direct = nullptr;
+            layer.warped = warpedView(s, grid, resampling, error);
+            if (!layer.warped) {
+                return false;
+            }
+        }
+        layers_.push_back(std::move(layer));
+    }
+    return true;
 }
 
 bool MapRaster::read(std::uint32_t x, std::uint32_t y, std::uint32_t width, std::uint32_t height,
                      std::uint8_t* rgba, std::string* error) {
-    std::memset(rgba, 0, std::size_t(width) * height * 4);
-    Dataset window = windowDataset(grid_, x, y, width, height, rgba);
-    if (!window) {
-        *error = "cannot make a window of the map in memory" + LastGdalError();
-        return false;
+    const std::size_t pixels = std::size_t(width) * height;
+    for (std::size_t i = 0; i < pixels; ++i) {
+        std::memcpy(rgba + 4 * i, window_, 3);
+        rgba[4 * i + 3] = 255;
     }
-    std::vector<char*> argv;
-    for (std::string& a : arguments_) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    GDALWarpAppOptions* options = GDALWarpAppOptionsNew(argv.data(), nullptr);
+    scratch_.resize(pixels * 4);
     CPLErrorReset();
-    int usageError = FALSE;
-    GDALDatasetH done = GDALWarp(nullptr, window.get(), int(sources_.size()), sources_.data(),
-                                 options, &usageError);
-    GDALWarpAppOptionsFree(options);
-    if (done == nullptr) {
-        *error = "cannot warp the images" + LastGdalError();
+    for (const Layer& layer : layers_) {
+        const long long x0 = std::max<long long>(x, layer.x0),
+                        y0 = std::max<long long>(y, layer.y0);
+        const long long x1 = std::min<long long>(x + width, layer.x1);
+        const long long y1 = std::min<long long>(y + height, layer.y1);
+        if (x0 >= x1 || y0 >= y1) {
+            continue;
+        }
+        if (!readLayer(layer, x0, y0, x1, y1, x, y, width, error)) {
+            return false;
+        }
+        for (long long row = y0; row < y1; ++row) {
+            const std::size_t at = (std::size_t(row - y) * width + std::size_t(x0 - x)) * 4;
+            composeOver(scratch_.data() + at, rgba + at, std::size_t(x1 - x0));
+        }
+    }
+    return true;
+}
+
+// Reads the layer's pixels of grid columns x0..x1 and rows y0..y1 into the
+// scratch buffer, laid out as the window at (x, y) of `width` pixels.
+bool MapRaster::readLayer(const Layer& layer, long long x0, long long y0, long long x1,
+                          long long y1, std::uint32_t x, std::uint32_t y, std::uint32_t width,
+                          std::string* error) {
+    std::uint8_t* first = scratch_.data() + (std::size_t(y0 - y) * width + std::size_t(x0 - x)) * 4;
+    const int w = int(x1 - x0), h = int(y1 - y0);
+    int bands[] = {1, 2, 3, 4};
+    const CPLErr result =
+        layer.direct != nullptr
+            ? GDALDatasetRasterIO(layer.direct, GF_Read, int(x0 - layer.column),
+                                  int(y0 - layer.row), w, h, first, w, h, GDT_Byte, layer.bands,
+                                  bands, 4, int(width) * 4, 1)
+            : GDALDatasetRasterIO(layer.warped.get(), GF_Read, int(x0), int(y0), w, h, first, w, h,
+                                  GDT_Byte, 4, bands, 4, int(width) * 4, 1);
+    if (result != CE_None) {
+        *error = "cannot read the images" + LastGdalError();
         return false;
     }
-    window.reset();
-    composeOver(window_, rgba, std::size_t(width) * height);
+    if (layer.direct != nullptr && layer.bands == 3) {
+        for (int row = 0; row < h; ++row) {
+            for (int i = 0; i < w; ++i) {
+                first[std::size_t(row) * width * 4 + std::size_t(i) * 4 + 3] = 255;
+            }
+        }
+    }
     return true;
 }
 

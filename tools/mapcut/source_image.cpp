@@ -160,8 +160,22 @@ Georeference fromBounds(const Bounds& b, int width, int height) {
     return g;
 }
 
-// The band selection that turns the image into red, green, blue and alpha.
-std::vector<std::string> rgbaArguments(GDALDatasetH ds, bool* fewColours) {
+// Whether any band marks pixels as missing (nodata, a mask, alpha).
+bool hasMissingPixels(GDALDatasetH ds) {
+    for (int b = 1; b <= GDALGetRasterCount(ds); ++b) {
+        GDALRasterBandH band = GDALGetRasterBand(ds, b);
+        if ((GDALGetMaskFlags(band) & GMF_ALL_VALID) == 0 ||
+            GDALGetRasterColorInterpretation(band) == GCI_AlphaBand) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The band selection that turns the image into red, green, blue and, when
+// some pixels are missing, alpha. Without alpha the warper takes its fast
+// paths.
+std::vector<std::string> rgbaArguments(GDALDatasetH ds, bool* fewColours, bool* alpha) {
     const int bands = GDALGetRasterCount(ds);
     GDALRasterBandH first = GDALGetRasterBand(ds, 1);
     std::vector<std::string> args = {"-of", "VRT"};
@@ -170,26 +184,34 @@ std::vector<std::string> rgbaArguments(GDALDatasetH ds, bool* fewColours) {
                GDALGetRasterColorInterpretation(GDALGetRasterBand(ds, band)) == GCI_AlphaBand;
     };
     *fewColours = false;
+    *alpha = hasMissingPixels(ds);
     if (GDALGetRasterColorInterpretation(first) == GCI_PaletteIndex &&
         GDALGetRasterColorTable(first) != nullptr) {
         *fewColours = true;
+        *alpha = true; // a palette may hold transparent entries
         args.insert(args.end(), {"-b", "1", "-expand", "rgba"});
     } else if (bands < 3) {
         *fewColours = GDALGetRasterDataType(first) == GDT_Byte;
-        args.insert(args.end(), {"-b", "1", "-b", "1", "-b", "1", "-b", isAlpha(2) ? "2" : "mask"});
+        args.insert(args.end(), {"-b", "1", "-b", "1", "-b", "1"});
+        if (*alpha) {
+            args.insert(args.end(), {"-b", isAlpha(2) ? "2" : "mask"});
+        }
     } else {
-        args.insert(args.end(), {"-b", "1", "-b", "2", "-b", "3", "-b", isAlpha(4) ? "4" : "mask"});
+        args.insert(args.end(), {"-b", "1", "-b", "2", "-b", "3"});
+        if (*alpha) {
+            args.insert(args.end(), {"-b", isAlpha(4) ? "4" : "mask"});
+        }
     }
     if (GDALGetRasterDataType(first) != GDT_Byte) {
         // Deeper data (16-bit scans, say) is stretched from its own range.
         args.insert(args.end(), {"-ot", "Byte", "-scale_1", "-scale_2", "-scale_3"});
     }
-    args.insert(args.end(), {"-colorinterp", "red,green,blue,alpha"});
+    args.insert(args.end(), {"-colorinterp", *alpha ? "red,green,blue,alpha" : "red,green,blue"});
     return args;
 }
 
-Dataset rgbaView(GDALDatasetH ds, bool* fewColours, std::string* error) {
-    std::vector<std::string> args = rgbaArguments(ds, fewColours);
+Dataset rgbaView(GDALDatasetH ds, bool* fewColours, bool* alpha, std::string* error) {
+    std::vector<std::string> args = rgbaArguments(ds, fewColours, alpha);
     std::vector<char*> argv;
     for (std::string& a : args) {
         argv.push_back(a.data());
@@ -328,7 +350,7 @@ bool OpenSource(const std::string& input, const std::optional<Bounds>& bounds, S
     if (!findGeoreference(s, image, calibration, bounds, &g, error)) {
         return false;
     }
-    s->rgba = rgbaView(s->file.get(), &s->fewColours, error);
+    s->rgba = rgbaView(s->file.get(), &s->fewColours, &s->hasAlpha, error);
     if (!s->rgba) {
         *error = image + ": " + *error;
         return false;

@@ -1,5 +1,6 @@
 // One input image, opened with GDAL, with its georeference found and its
-// pixels presented as four 8-bit bands: red, green, blue and alpha.
+// pixels presented as 8-bit red, green and blue, and alpha where it has
+// transparency or nodata.
 #pragma once
 
 #include "gdal_handle.h"
@@ -11,10 +12,11 @@
 namespace mapcut {
 
 struct SourceImage {
-    std::string name; // the image's path, as the user gave it
-    Dataset file;     // the image as GDAL opened it
-    Dataset rgba;     // a virtual view of it: RGBA bytes with its georeference
-    SpatialRef srs;   // the coordinate system of the georeference
+    std::string name;      // the image's path, as the user gave it
+    Dataset file;          // the image as GDAL opened it
+    Dataset rgba;          // a virtual view of it: RGB(A) bytes with its georeference
+    bool hasAlpha = false; // band 4 of the view: transparency or nodata
+    SpatialRef srs;        // the coordinate system of the georeference
     int width = 0;
     int height = 0;
     bool hasGeoTransform = false; // otherwise ground control points place it

@@ -15,7 +15,7 @@ namespace {
 // libimagequant's speed (1 slowest, 10 fastest) for png8.
 constexpr int kQuantiserSpeed = 4;
 // zlib's level for PNG tiles.
-constexpr int kPngCompression = 9;
+constexpr int kPngCompression = 6;
 
 struct Palette {
     std::vector<png_color> colours;
