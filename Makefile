@@ -5,7 +5,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test bench run asan-test fuzz format clean
+.PHONY: all deps configure build test bench bench-mapcut run asan-test fuzz format clean
 
 all: build
 
@@ -25,6 +25,10 @@ test: build
 
 bench: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/tarvo-bench
+
+# mapcut side by side with vips dzsave and gdalwarp on 16384^2 and 10000^2 inputs.
+bench-mapcut: build
+	bench/mapcut-bench $(BUILD)
 
 run: build
 	scripts/run-demo $(BUILD)

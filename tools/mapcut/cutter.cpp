@@ -28,13 +28,13 @@ struct Batch {
 // the memory held by finished batches waiting for an earlier one.
 class Pipeline {
 public:
-    Pipeline(MapRaster& raster, const MapGrid& grid, const EncoderOptions& encoder,
-             unsigned threads)
-        : raster_(raster), encoder_(encoder), columns_(grid.width / kSide),
+    Pipeline(const std::vector<MapRaster*>& rasters, const MapGrid& grid,
+             const EncoderOptions& encoder, unsigned threads)
+        : rasters_(rasters), encoder_(encoder), columns_(grid.width / kSide),
           perRow_((columns_ + kBatchTiles - 1) / kBatchTiles),
           total_(perRow_ * (grid.height / kSide)), ahead_(2 * threads) {
         for (unsigned i = 0; i < threads; ++i) {
-            workers_.emplace_back([this] { work(); });
+            workers_.emplace_back([this, i] { work(*rasters_[rasters_.size() == 1 ? 0 : i]); });
         }
     }
 
@@ -66,21 +66,27 @@ public:
     }
 
 private:
-    void work() {
+    // With one raster for all, reading is taken in turns; with one each,
+    // workers read (and warp) side by side.
+    void work(MapRaster& raster) {
+        const bool shared = rasters_.size() == 1;
         std::vector<std::uint8_t> pixels(std::size_t(kBatchTiles) * kSide * kSide * 4);
         std::vector<std::uint8_t> tile(std::size_t(kSide) * kSide * 4);
         for (;;) {
             std::uint32_t index, count;
             std::string error;
             {
-                std::lock_guard read(readMutex_);
+                std::unique_lock read(readMutex_);
                 index = nextToRead_++;
+                if (!shared) {
+                    read.unlock();
+                }
                 if (!waitForRoom(index)) {
                     return;
                 }
                 count = tilesIn(index);
-                if (!raster_.read((index % perRow_) * kBatchTiles * kSide, index / perRow_ * kSide,
-                                  count * kSide, kSide, pixels.data(), &error)) {
+                if (!raster.read((index % perRow_) * kBatchTiles * kSide, index / perRow_ * kSide,
+                                 count * kSide, kSide, pixels.data(), &error)) {
                     fail(error);
                     return;
                 }
@@ -128,7 +134,7 @@ private:
         doneChanged_.notify_all();
     }
 
-    MapRaster& raster_;
+    const std::vector<MapRaster*> rasters_;
     const EncoderOptions encoder_;
     const std::uint32_t columns_, perRow_, total_, ahead_;
     std::mutex readMutex_;
@@ -142,16 +148,17 @@ private:
     std::vector<std::thread> workers_;
 };
 
-bool writeTiles(MapRaster& raster, const MapGrid& grid, const std::string& path,
-                const CutOptions& options, const Progress& progress, std::string* error) {
+bool writeTiles(const std::vector<MapRaster*>& rasters, const MapGrid& grid,
+                const std::string& path, const CutOptions& options, const Progress& progress,
+                std::string* error) {
     const std::uint32_t total = (grid.width / kSide) * (grid.height / kSide);
     TileFileWriter writer;
     if (!writer.open(path, total, error)) {
         return false;
     }
     const unsigned threads =
-        options.threads != 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
-    Pipeline pipeline(raster, grid, options.encoder, threads);
+        rasters.size() > 1 ? unsigned(rasters.size()) : EncoderThreads(options);
+    Pipeline pipeline(rasters, grid, options.encoder, threads);
     std::uint32_t written = 0;
     Batch batch;
     for (std::uint32_t b = 0; b < pipeline.batches(); ++b) {
@@ -199,7 +206,12 @@ bool CheckOutputFolder(const std::string& prefix, std::string* error) {
     return true;
 }
 
-bool CutMap(MapRaster& raster, const MapGrid& grid, const std::string& prefix,
+unsigned EncoderThreads(const CutOptions& options) {
+    return options.threads != 0 ? options.threads
+                                : std::max(1u, std::thread::hardware_concurrency());
+}
+
+bool CutMap(const std::vector<MapRaster*>& rasters, const MapGrid& grid, const std::string& prefix,
             const CutOptions& options, const Progress& progress, std::string* error) {
     if (!CheckOutputFolder(prefix, error)) {
         return false;
@@ -207,7 +219,7 @@ bool CutMap(MapRaster& raster, const MapGrid& grid, const std::string& prefix,
     const std::string dt1 = prefix + ".dt1", dt2 = prefix + ".dt2";
     const std::string dt1Temp = dt1 + ".tmp", dt2Temp = dt2 + ".tmp";
     const std::string desc = FormatDescription(grid.width, grid.height, grid.bounds());
-    bool ok = writeTiles(raster, grid, dt2Temp, options, progress, error) &&
+    bool ok = writeTiles(rasters, grid, dt2Temp, options, progress, error) &&
               WriteZipArchive(dt1Temp, {{"desc.txt", desc}}, error) &&
               commit(dt2Temp, dt2, error) && commit(dt1Temp, dt1, error);
     if (!ok) {

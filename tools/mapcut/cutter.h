@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace mapcut {
 
@@ -20,12 +21,18 @@ struct CutOptions {
     unsigned threads = 0; // encoder threads; 0 is one a core
 };
 
+// The threads that encode: as many as asked, else one a core.
+unsigned EncoderThreads(const CutOptions& options);
+
 // Reads the map a batch of at most 32 tiles of one tile row at a time and
-// encodes batches on every core, writing them in tile order. Memory: two
-// batches a thread (8 MiB each) plus GDAL's cache and the warper's chunk.
-// Both files are written under temporary names and renamed into place only
-// when complete, so a failed cut leaves any earlier package untouched.
-bool CutMap(MapRaster& raster, const MapGrid& grid, const std::string& prefix,
+// encodes batches on EncoderThreads() threads, writing them in tile order.
+// With one raster, the threads take turns reading it; with one raster a
+// thread (each over its own opening of the inputs), they also read and warp
+// side by side. Memory: three batches a thread (8 MiB each) plus GDAL's
+// cache and the warper's chunks. Both files are written under temporary
+// names and renamed into place only when complete, so a failed cut leaves
+// any earlier package untouched.
+bool CutMap(const std::vector<MapRaster*>& rasters, const MapGrid& grid, const std::string& prefix,
             const CutOptions& options, const Progress& progress, std::string* error);
 
 // The folder a package PREFIX goes into must exist; says which one when not.

@@ -272,15 +272,35 @@ int main(int argc, char** argv) {
         }
         describeOutput(args, grid, resampling);
     }
-    mapcut::MapRaster raster;
-    if (!raster.open(sources, grid, resampling, &error)) {
-        return fail(error);
+    // Warping runs on every thread, each over its own opening of the inputs
+    // (GDAL's datasets are not shared between threads); an input already on
+    // the grid is only copied, which one shared reader does best.
+    const bool copyOnly = grid.onSourceGrid && sources.size() == 1;
+    const unsigned threads = copyOnly ? 1 : mapcut::EncoderThreads(args.cut);
+    std::vector<std::vector<mapcut::SourceImage>> openings(threads == 1 ? 0 : threads);
+    std::vector<mapcut::MapRaster> rasters(threads);
+    std::vector<mapcut::MapRaster*> readers;
+    for (unsigned t = 0; t < threads; ++t) {
+        const std::vector<mapcut::SourceImage>* inputs = &sources;
+        if (threads > 1) {
+            openings[t].resize(args.inputs.size());
+            for (std::size_t i = 0; i < args.inputs.size(); ++i) {
+                if (!mapcut::OpenSource(args.inputs[i], args.bounds, &openings[t][i], &error)) {
+                    return fail(error);
+                }
+            }
+            inputs = &openings[t];
+        }
+        if (!rasters[t].open(*inputs, grid, resampling, &error)) {
+            return fail(error);
+        }
+        readers.push_back(&rasters[t]);
     }
     mapcut::Progress progress;
     if (!args.quiet && isatty(fileno(stderr))) {
         progress = drawProgress;
     }
-    if (!mapcut::CutMap(raster, grid, args.prefix, args.cut, progress, &error)) {
+    if (!mapcut::CutMap(readers, grid, args.prefix, args.cut, progress, &error)) {
         std::fputc('\n', stderr);
         return fail(error);
     }

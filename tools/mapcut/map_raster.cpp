@@ -69,7 +69,6 @@ Dataset warpedView(const SourceImage& s, const MapGrid& grid, Resampling resampl
     wo->nDstAlphaBand = 4;
     wo->dfWarpMemoryLimit = 64.0 * 1024 * 1024;
     wo->papszWarpOptions = CSLSetNameValue(wo->papszWarpOptions, "INIT_DEST", "0");
-    wo->papszWarpOptions = CSLSetNameValue(wo->papszWarpOptions, "NUM_THREADS", "ALL_CPUS");
     wo->pTransformerArg = GDALCreateApproxTransformer(GDALGenImgProjTransform, exact, 0.125);
     GDALApproxTransformerOwnsSubtransformer(wo->pTransformerArg, TRUE);
     wo->pfnTransformer = GDALApproxTransform;
