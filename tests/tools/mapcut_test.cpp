@@ -223,6 +223,31 @@ TEST(Mapcut, ThreeSheetsBecomeOneMosaicWithoutASeam) {
     ExpectSoundPackage(dir.file("mosaic"));
 }
 
+TEST(Mapcut, NodataShowsTheWindowColourWhetherCopiedOrWarped) {
+    TempDir dir;
+    TestRaster image(512, 256, kGround);
+    image.fill(0, 0, 128, 128, RGB(0, 0, 0)); // nodata
+    const double gt[6] = {10, 0.001, 0, 45, 0, -0.001};
+    WriteRasterWithNodata(dir.file("holes.tif"), image, gt, "EPSG:4326", 0);
+    for (const char* options : {"", "--resolution 50 --resampling bilinear "}) {
+        SCOPED_TRACE(options);
+        CommandResult cut =
+            Mapcut(std::string(options) + dir.file("holes.tif") + " " + dir.file("holes"));
+        ASSERT_EQ(cut.status, 0) << cut.output;
+        MapPackage map(Wide(dir.file("holes")).c_str());
+        ASSERT_TRUE(map.isOpen());
+        platform::OffscreenDC dc(64, 64);
+        // Centred in the hole, then in the image's ground.
+        map.draw(dc.hdc(), 10.064f, 44.936f, RECT{0, 0, 64, 64}, 1.0f);
+        EXPECT_EQ(dc.pixel(32, 32), kWhite);
+        map.draw(dc.hdc(), 10.3f, 44.85f, RECT{0, 0, 64, 64}, 1.0f);
+        const COLORREF ground = dc.pixel(32, 32);
+        EXPECT_NEAR(GetGValue(ground), GetGValue(kGround), 6);
+        EXPECT_NEAR(GetRValue(ground), GetRValue(kGround), 6);
+        ExpectSoundPackage(dir.file("holes"));
+    }
+}
+
 TEST(Mapcut, APlainImageNeedsBoundsAndKeepsItsPixelsAndCorners) {
     TempDir dir;
     TestRaster image(512, 256, kGround);

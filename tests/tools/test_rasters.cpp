@@ -71,17 +71,36 @@ COLORREF TestRaster::at(int x, int y) const {
     return RGB(p[0], p[1], p[2]);
 }
 
-void WriteRaster(const std::string& path, const char* driver, const TestRaster& r, const double* gt,
-                 const char* srs) {
+namespace {
+
+GDALDatasetH memoryImage(const TestRaster& r) {
     GDALAllRegister();
     GDALDatasetH mem =
         GDALCreate(GDALGetDriverByName("MEM"), "", r.width, r.height, 3, GDT_Byte, nullptr);
     int bands[] = {1, 2, 3};
-    ASSERT_EQ(GDALDatasetRasterIO(mem, GF_Write, 0, 0, r.width, r.height,
+    EXPECT_EQ(GDALDatasetRasterIO(mem, GF_Write, 0, 0, r.width, r.height,
                                   const_cast<std::uint8_t*>(r.rgb.data()), r.width, r.height,
                                   GDT_Byte, 3, bands, 3, r.width * 3, 1),
               CE_None);
+    return mem;
+}
+
+} // namespace
+
+void WriteRaster(const std::string& path, const char* driver, const TestRaster& r, const double* gt,
+                 const char* srs) {
+    GDALDatasetH mem = memoryImage(r);
     copyToFile(mem, path, driver, gt, srs);
+    GDALClose(mem);
+}
+
+void WriteRasterWithNodata(const std::string& path, const TestRaster& r, const double* gt,
+                           const char* srs, int nodata) {
+    GDALDatasetH mem = memoryImage(r);
+    for (int b = 1; b <= 3; ++b) {
+        GDALSetRasterNoDataValue(GDALGetRasterBand(mem, b), nodata);
+    }
+    copyToFile(mem, path, "GTiff", gt, srs);
     GDALClose(mem);
 }
 

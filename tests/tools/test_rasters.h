@@ -29,6 +29,10 @@ struct TestRaster {
 void WriteRaster(const std::string& path, const char* driver, const TestRaster& r,
                  const double* gt = nullptr, const char* srs = nullptr);
 
+// The same with every band's nodata value set to `nodata`.
+void WriteRasterWithNodata(const std::string& path, const TestRaster& r, const double* gt,
+                           const char* srs, int nodata);
+
 // The same with a palette: `indices` one byte a pixel, `palette` its colours.
 void WritePaletteTiff(const std::string& path, int width, int height,
                       const std::vector<std::uint8_t>& indices,
