@@ -99,6 +99,37 @@ TEST(Mapcut, AUtmGeoTiffPutsEveryPointOnItsPixel) {
     ExpectSoundPackage(dir.file("map"));
 }
 
+// A national grid on another datum: the package keeps that datum's
+// longitude/latitude and says so, or is made on WGS 84 when asked.
+TEST(Mapcut, ASheetOnAnotherDatumSaysSoAndCanBeMadeOnWgs84) {
+    TempDir dir;
+    const char kPulkovo[] = "EPSG:28406"; // Pulkovo 1942 / Gauss-Kruger zone 6
+    const int w = 800, h = 800;
+    double e, n;
+    Project(kPulkovo, 33.1, 50.5, &e, &n);
+    const double gt[6] = {e, 25, 0, n, 0, -25};
+    TestRaster image(w, h, kGround);
+    std::vector<LonLat> marks;
+    for (auto [x, y] : {std::pair{100.5, 120.5}, {650.5, 300.5}, {400.5, 700.5}}) {
+        image.mark(x, y, kRed, 3);
+        LonLat m;
+        Unproject(kPulkovo, gt[0] + x * gt[1], gt[3] + y * gt[5], &m.lon, &m.lat);
+        marks.push_back(m);
+    }
+    WriteRaster(dir.file("gk.tif"), "GTiff", image, gt, kPulkovo);
+    CommandResult own = Mapcut(dir.file("gk.tif") + " " + dir.file("own"));
+    ASSERT_EQ(own.status, 0) << own.output;
+    EXPECT_NE(own.output.find("longitude/latitude on Pulkovo 1942"), std::string::npos)
+        << own.output;
+    EXPECT_NE(own.output.find("not on WGS 84 as GPS gives them; --wgs84"), std::string::npos);
+    CommandResult gps = Mapcut("--wgs84 " + dir.file("gk.tif") + " " + dir.file("gps"));
+    ASSERT_EQ(gps.status, 0) << gps.output;
+    EXPECT_NE(gps.output.find("longitude/latitude on WGS 84"), std::string::npos) << gps.output;
+    EXPECT_EQ(gps.output.find("note: positions are on"), std::string::npos);
+    ExpectEveryPoint(dir.file("gps"), marks);
+    ExpectSoundPackage(dir.file("gps"));
+}
+
 TEST(Mapcut, AWorldFileWithItsPrjAndARotatedSheetLandTheSame) {
     TempDir dir;
     double gt[6];

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <malloc.h>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
@@ -194,6 +193,19 @@ std::string formatText(const mapcut::EncoderOptions& e) {
     return "";
 }
 
+// GPS receivers and the tracker report WGS 84; a map on another datum can be
+// off by up to a few hundred metres against them.
+void noteDatum(const mapcut::MapGrid& g) {
+    OGRSpatialReferenceH wgs84 = OSRNewSpatialReference(nullptr);
+    OSRSetWellKnownGeogCS(wgs84, "WGS84");
+    if (!OSRIsSameGeogCS(g.srs.get(), wgs84)) {
+        std::printf("  note: positions are on %s, not on WGS 84 as GPS gives them; --wgs84 "
+                    "writes WGS 84\n",
+                    mapcut::SpatialRefName(g.srs.get()).c_str());
+    }
+    OSRRelease(wgs84);
+}
+
 void describeOutput(const Arguments& a, const mapcut::MapGrid& g, mapcut::Resampling r) {
     std::printf("%s: %u x %u pixels (%u x %u tiles), longitude/latitude on %s\n", a.prefix.c_str(),
                 g.width, g.height, g.width / 256, g.height / 256,
@@ -204,6 +216,7 @@ void describeOutput(const Arguments& a, const mapcut::MapGrid& g, mapcut::Resamp
                 g.onSourceGrid ? "the image's own pixels"
                                : (std::string("resampled ") + mapcut::ResamplingName(r)).c_str(),
                 formatText(a.cut.encoder).c_str());
+    noteDatum(g);
     std::fflush(stdout);
 }
 
@@ -236,11 +249,6 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
-    // Tiles, bands and GDAL's blocks are a few hundred kilobytes each, made
-    // and freed by the thousand: keep them in the heap for reuse rather than
-    // mapping fresh, zeroed pages from the kernel for every one.
-    mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    mallopt(M_TRIM_THRESHOLD, 256 << 20);
     Arguments args;
     std::string error;
     if (!parseArguments(argc, argv, &args, &error)) {
