@@ -2,6 +2,7 @@
 
 #include "kernel.h"
 #include "runtime_dir.h"
+#include "termination.h"
 #include "window_registry.h"
 
 #include <QApplication>
@@ -46,6 +47,7 @@ int RunWinMain(int& argc, char** argv, const ResourceTable& resources, WinMainFu
         return 1;
     }
     EnableStartLocks(true);
+    InstallTerminationSignals();
     std::u16string commandLine;
     for (int i = 1; i < argc; ++i) {
         commandLine += (i > 1 ? u" " : u"") + FromUtf8(argv[i]);

@@ -168,6 +168,15 @@ FrameWidget* MainFrame() {
     return nullptr;
 }
 
+HWND MainWindow() {
+    for (auto& w : manager().windows) {
+        if (!w->destroyed && w->kind == HWND__::Kind::TopLevel && w->frame != nullptr) {
+            return w.get();
+        }
+    }
+    return nullptr;
+}
+
 HWND WindowOfWidget(const QWidget* widget) {
     if (widget == nullptr) {
         return nullptr;

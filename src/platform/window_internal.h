@@ -82,6 +82,8 @@ FrameWidget* FrameOf(HWND hwnd);
 // The frame a dialog without an owner is placed over: the program's first
 // top-level window, or null.
 FrameWidget* MainFrame();
+// Its window: the first live top-level window, or null.
+HWND MainWindow();
 // The window of a widget (a control or a window's client area), or null.
 HWND WindowOfWidget(const QWidget* widget);
 // Minimises the program's top-level windows and dialogs.

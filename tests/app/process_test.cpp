@@ -225,6 +225,38 @@ TEST_F(ViewerProcess, ClosingTheWindowSavesAsExitDoes) {
     EXPECT_EQ(std::filesystem::file_size(dir.file("settings.dat")), 545u);
 }
 
+// A logout, `systemctl stop` or Ctrl-C ends the viewer as a desktop close does.
+TEST_F(ViewerProcess, TerminationSignalsSaveAndExitAsADesktopCloseDoes) {
+    for (int number : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(strsignal(number));
+        std::filesystem::remove(dir.file("settings.dat"));
+        const pid_t viewer = launch();
+        ASSERT_TRUE(waitForWindow());
+        EXPECT_EQ(msg("key 0x27"), 0); // right
+        ASSERT_EQ(kill(viewer, number), 0);
+        EXPECT_EQ(waitFor(viewer), 0);
+        EXPECT_TRUE(std::filesystem::exists(dir.file("settings.dat")));
+    }
+    // With a form up, too: it is cancelled and the viewer saves.
+    const pid_t viewer = launch();
+    ASSERT_TRUE(waitForWindow());
+    std::string tool = kBin + "/tarvo-msg", verb = "command", id = "32780";
+    char* argv[] = {tool.data(), verb.data(), id.data(), nullptr};
+    pid_t location = 0;
+    ASSERT_EQ(posix_spawn(&location, tool.c_str(), nullptr, nullptr, argv, environ), 0);
+    bool open = false;
+    for (int i = 0; i < 250 && !open; ++i) {
+        open = ReadFile(record()).find("dialog\tGoto\n") != std::string::npos;
+        std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_TRUE(open) << ReadFile(record());
+    std::filesystem::remove(dir.file("settings.dat"));
+    ASSERT_EQ(kill(viewer, SIGTERM), 0);
+    EXPECT_EQ(waitFor(viewer), 0);
+    EXPECT_EQ(waitFor(location), 0);
+    EXPECT_EQ(std::filesystem::file_size(dir.file("settings.dat")), 545u);
+}
+
 TEST_F(ViewerProcess, RequestsAreServedWhileAFormIsUpAndAClosedViewerStillAnswers) {
     const pid_t viewer = launch();
     ASSERT_TRUE(waitForWindow());
