@@ -37,35 +37,68 @@ std::string padded(int v, int width) {
                                               : digits;
 }
 
-const char kDegree[] = "\xC2\xB0";
-
 std::string sign(const CoordinateParts& p) {
     return p.negative ? "-" : "";
 }
 
-std::string degreesMinutes(float v) {
-    const CoordinateParts p = SplitCoordinate(v);
-    return sign(p) + std::to_string(p.degrees) + kDegree + fixed(p.minutes, 4) + "'";
-}
+// The position text is written straight into its fixed buffer: it is drawn
+// on every paint, and painting makes nothing on the heap.
+class PositionWriter {
+public:
+    explicit PositionWriter(WCHAR (&text)[kPositionTextUnits]) : text_(text) {}
+    ~PositionWriter() { text_[length_] = 0; }
 
-std::string degreesMinutesSeconds(float v) {
-    const CoordinateParts p = SplitCoordinate(v);
-    return sign(p) + std::to_string(p.degrees) + kDegree + std::to_string(p.wholeMinutes) + "'" +
-           fixed(p.seconds, 3) + "''";
-}
-
-std::string positionText(std::int32_t format, float lat, float lon) {
-    switch (format) {
-    case Degrees:
-        return fixed(lat, 5) + kDegree + " " + fixed(lon, 5) + kDegree;
-    case DegreesMinutes:
-        return degreesMinutes(lat) + " " + degreesMinutes(lon);
-    case DegreesMinutesSeconds:
-        return degreesMinutesSeconds(lat) + " " + degreesMinutesSeconds(lon);
-    default:
-        return {};
+    void put(char16_t c) {
+        if (length_ < kPositionTextUnits - 1) {
+            text_[length_++] = c;
+        }
     }
-}
+    void put(const char* ascii) {
+        while (*ascii != 0) {
+            put(char16_t(*ascii++));
+        }
+    }
+    void number(double v, int decimals) {
+        char buffer[64];
+        auto r = std::to_chars(buffer, buffer + sizeof buffer - 1, v, std::chars_format::fixed,
+                               decimals);
+        *(r.ec == std::errc() ? r.ptr : buffer) = 0;
+        put(r.ec == std::errc() ? buffer : "?");
+    }
+    void integer(int v) {
+        char buffer[16];
+        *std::to_chars(buffer, buffer + sizeof buffer - 1, v).ptr = 0;
+        put(buffer);
+    }
+
+    void degrees(float v) {
+        number(v, 5);
+        put(kDegree);
+    }
+    void degreesMinutes(float v) {
+        const CoordinateParts p = SplitCoordinate(v);
+        put(p.negative ? "-" : "");
+        integer(p.degrees);
+        put(kDegree);
+        number(p.minutes, 4);
+        put('\'');
+    }
+    void degreesMinutesSeconds(float v) {
+        const CoordinateParts p = SplitCoordinate(v);
+        put(p.negative ? "-" : "");
+        integer(p.degrees);
+        put(kDegree);
+        integer(p.wholeMinutes);
+        put('\'');
+        number(p.seconds, 3);
+        put("''");
+    }
+
+private:
+    static constexpr char16_t kDegree = u'\u00B0';
+    WCHAR (&text_)[kPositionTextUnits];
+    std::size_t length_ = 0;
+};
 
 // A field as the C conversions see it: UTF-8 in a 128-byte buffer.
 std::string fieldBytes(const std::u16string& field) {
@@ -123,10 +156,26 @@ CoordinateParts SplitCoordinate(float v) {
 
 void FormatPositionText(std::int32_t format, float latitude, float longitude,
                         WCHAR (&text)[kPositionTextUnits]) {
-    const std::u16string wide = platform::FromUtf8(positionText(format, latitude, longitude));
-    const std::size_t length = std::min<std::size_t>(wide.size(), kPositionTextUnits - 1);
-    std::char_traits<char16_t>::copy(text, wide.data(), length);
-    text[length] = 0;
+    PositionWriter out(text);
+    switch (format) {
+    case Degrees:
+        out.degrees(latitude);
+        out.put(' ');
+        out.degrees(longitude);
+        break;
+    case DegreesMinutes:
+        out.degreesMinutes(latitude);
+        out.put(' ');
+        out.degreesMinutes(longitude);
+        break;
+    case DegreesMinutesSeconds:
+        out.degreesMinutesSeconds(latitude);
+        out.put(' ');
+        out.degreesMinutesSeconds(longitude);
+        break;
+    default:
+        break;
+    }
 }
 
 std::u16string PositionText(std::int32_t format, float latitude, float longitude) {

@@ -3,10 +3,34 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
+#include <new>
 #include <string>
+
+// Every allocation of this test program is counted, so that a test can tell
+// whether a call made any.
+namespace {
+std::atomic<long> allocations{0};
+}
+
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* p = std::malloc(size == 0 ? 1 : size)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace {
 
@@ -48,6 +72,17 @@ TEST(PositionText, ShowsTheThreeNotationsLatitudeFirst) {
         EXPECT_EQ(Text(Degrees, r.lat, r.lon), r.degrees);
         EXPECT_EQ(Text(DegreesMinutes, r.lat, r.lon), r.minutes);
         EXPECT_EQ(Text(DegreesMinutesSeconds, r.lat, r.lon), r.seconds);
+    }
+}
+
+// It is formatted on every paint, which makes nothing on the heap.
+TEST(PositionText, IsFormattedWithoutAllocating) {
+    WCHAR text[kPositionTextUnits];
+    for (int format : {Degrees, DegreesMinutes, DegreesMinutesSeconds}) {
+        const long before = allocations;
+        FormatPositionText(format, -50.4501f, 30.5234f, text);
+        EXPECT_EQ(allocations - before, 0) << format;
+        EXPECT_GT(std::char_traits<char16_t>::length(text), 10u);
     }
 }
 
