@@ -1,5 +1,6 @@
 #include "program_directory.h"
 
+#include "platform/files.h"
 #include "platform/kernel.h"
 
 LPCWSTR FindFileNamePart(LPCWSTR path) {
@@ -24,5 +25,49 @@ bool GetProgramDirectory(WCHAR (&directory)[MAX_PATH]) {
         return false;
     }
     *FindFileNamePart(directory) = 0;
+    return true;
+}
+
+namespace {
+
+const char kApplication[] = "tarvo";
+
+bool programFolder(std::string* folder) {
+    WCHAR directory[MAX_PATH];
+    if (!GetProgramDirectory(directory)) {
+        return false;
+    }
+    *folder = platform::ToUtf8(directory);
+    return true;
+}
+
+} // namespace
+
+bool GetSettingsPath(std::string* path) {
+    std::string folder;
+    if (!programFolder(&folder)) {
+        return false;
+    }
+    *path = platform::UserFilesFolder(folder, kApplication) + "settings.dat";
+    return true;
+}
+
+bool GetMapPrefix(std::u16string* prefix) {
+    std::string folder;
+    if (!programFolder(&folder)) {
+        return false;
+    }
+    std::string chosen = folder + "map";
+    if (platform::IsInstalledProgramFolder(folder, kApplication)) {
+        const std::string data = platform::UserDataFolder(kApplication);
+        const std::string sample = folder + "../share/" + kApplication + "/map";
+        for (const std::string& candidate : {data.empty() ? data : data + "map", sample}) {
+            if (!candidate.empty() && platform::IsRegularFile(candidate + ".dt1")) {
+                chosen = candidate;
+                break;
+            }
+        }
+    }
+    *prefix = platform::FromUtf8(chosen);
     return true;
 }

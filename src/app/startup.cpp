@@ -39,13 +39,12 @@ HWND withOwnedWindows(HWND hwnd) {
 
 bool OpenMapAndView() {
     theApp.placeInInbox = 0;
-    WCHAR base[MAX_PATH];
-    if (!GetProgramDirectory(base)) {
+    std::u16string prefix;
+    if (!GetMapPrefix(&prefix)) {
         MessageBox(nullptr, u"the program's folder path is too long", kMainWindowTitle,
                    MB_OK | MB_ICONERROR);
         return false;
     }
-    std::u16string prefix = std::u16string(base) + u"map";
     theApp.mapPackage = new MapPackage(prefix.c_str());
     if (!theApp.mapPackage->isOpen()) {
         // Deliberately not quiet: a viewer without its map is an error that a

@@ -187,11 +187,8 @@ void ApplySettings(const SettingsRecord& r) {
 }
 
 std::string SettingsPath() {
-    WCHAR directory[MAX_PATH];
-    if (!GetProgramDirectory(directory)) {
-        return {};
-    }
-    return platform::ToUtf8(std::u16string(directory) + u"settings.dat");
+    std::string path;
+    return GetSettingsPath(&path) ? path : std::string();
 }
 
 void LoadSettings() {

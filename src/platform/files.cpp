@@ -1,6 +1,7 @@
 #include "files.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -28,6 +29,73 @@ std::FILE* OpenRegularFile(const std::string& path, std::string* reason) {
         ::close(fd);
     }
     return file;
+}
+
+bool IsRegularFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsWritableFolder(const std::string& folder) {
+    struct stat st {};
+    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & 0222) != 0 &&
+           ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+namespace {
+
+// $VARIABLE when it is an absolute path (as the XDG rules ask), else
+// $HOME/fallback.
+std::string baseFolder(const char* variable, const char* fallback) {
+    const char* value = std::getenv(variable);
+    if (value != nullptr && value[0] == '/') {
+        return value;
+    }
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || home[0] != '/') {
+        return "";
+    }
+    return std::string(home) + "/" + fallback;
+}
+
+bool makeFolders(const std::string& path) {
+    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+        const std::string part = path.substr(0, slash);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            return false;
+        }
+    }
+    return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+} // namespace
+
+std::string UserConfigFolder(const std::string& application) {
+    const std::string base = baseFolder("XDG_CONFIG_HOME", ".config");
+    if (base.empty() || !makeFolders(base + "/" + application)) {
+        return "";
+    }
+    return base + "/" + application + "/";
+}
+
+std::string UserDataFolder(const std::string& application) {
+    const std::string base = baseFolder("XDG_DATA_HOME", ".local/share");
+    return base.empty() ? "" : base + "/" + application + "/";
+}
+
+bool IsInstalledProgramFolder(const std::string& folder, const std::string& application) {
+    const bool binFolder = folder.size() >= 5 && folder.compare(folder.size() - 5, 5, "/bin/") == 0;
+    return !IsWritableFolder(folder) ||
+           (binFolder && IsRegularFile(folder + "../share/" + application + "/map.dt1"));
+}
+
+std::string UserFilesFolder(const std::string& folder, const std::string& application) {
+    if (!IsInstalledProgramFolder(folder, application)) {
+        return folder;
+    }
+    const std::string config = UserConfigFolder(application);
+    return config.empty() ? folder : config;
 }
 
 } // namespace platform

@@ -12,4 +12,28 @@ namespace platform {
 // the system's "cannot open (...)") otherwise.
 std::FILE* OpenRegularFile(const std::string& path, std::string* reason);
 
+// Whether a regular file (not a FIFO, folder or device) is at the path.
+bool IsRegularFile(const std::string& path);
+
+// Whether this user may create and replace files in the folder. Its mode
+// bits count too, so that a folder made read-only is read-only for root.
+bool IsWritableFolder(const std::string& folder);
+
+// The user's folders for an application, ending in '/': its configuration
+// ($XDG_CONFIG_HOME/NAME/, else ~/.config/NAME/), made (mode 0700) when
+// missing, and its data ($XDG_DATA_HOME/NAME/, else ~/.local/share/NAME/),
+// only named. Empty when there is no home folder to put them in.
+std::string UserConfigFolder(const std::string& application);
+std::string UserDataFolder(const std::string& application);
+
+// Whether a program in `folder` (ending in '/') is installed rather than a
+// portable copy: its folder is not writable, or it is a bin folder with the
+// installed sample beside it in ../share/NAME/.
+bool IsInstalledProgramFolder(const std::string& folder, const std::string& application);
+
+// Where a program in `folder` keeps its user's files: the folder itself for
+// a portable copy, the user's configuration folder for an installed one
+// (the folder itself when there is none).
+std::string UserFilesFolder(const std::string& folder, const std::string& application);
+
 } // namespace platform

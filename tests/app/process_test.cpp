@@ -453,6 +453,48 @@ TEST_F(ViewerProcess, AFolderNameThatIsNotUtf8IsKept) {
     EXPECT_EQ(std::filesystem::file_size(folder + "/settings.dat"), 545u);
 }
 
+// An installed program cannot write beside itself: its settings go to the
+// user's configuration folder, and its map comes from the user's data
+// folder, else the installed sample.
+TEST_F(ViewerProcess, AnInstalledProgramKeepsItsSettingsInTheUsersFolders) {
+    const std::string root = dir.file("usr");
+    std::filesystem::create_directories(root + "/bin");
+    std::filesystem::create_directories(root + "/share/tarvo");
+    std::filesystem::create_hard_link(dir.file("tarvo"), root + "/bin/tarvo");
+    testsupport::WriteNumberedMap(root + "/share/tarvo/map", {1024, 512, 30, 50, 31, 49.5});
+    std::filesystem::permissions(root + "/bin",
+                                 std::filesystem::perms::owner_write |
+                                     std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    programPath = root + "/bin/tarvo";
+    const std::vector<std::string> env = {"XDG_CONFIG_HOME=" + dir.file("config"),
+                                          "XDG_DATA_HOME=" + dir.file("data")};
+    pid_t viewer = launch(env);
+    ASSERT_TRUE(waitForWindow()) << ReadFile(record());
+    EXPECT_EQ(msg("key 0x27"), 0);
+    EXPECT_EQ(msg("close"), 0);
+    EXPECT_EQ(waitFor(viewer), 0);
+    EXPECT_EQ(std::filesystem::file_size(dir.file("config/tarvo/settings.dat")), 545u);
+    EXPECT_FALSE(std::filesystem::exists(root + "/bin/settings.dat"));
+    const std::string saved = ReadFile(dir.file("config/tarvo/settings.dat"));
+
+    // A map of the user's own comes first; this one is damaged, and says so.
+    std::filesystem::create_directories(dir.file("data/tarvo"));
+    testsupport::WriteMap(dir.file("data/tarvo/map"),
+                          testsupport::DescriptionText({0, 512, 30, 50, 31, 49.5}), {});
+    std::filesystem::remove(record());
+    viewer = launch(env);
+    EXPECT_EQ(waitFor(viewer), 1);
+    EXPECT_NE(
+        ReadFile(record()).find("messagebox\t16\ttarvo\tmap.dt1: desc.txt gives a width of 0"),
+        std::string::npos)
+        << ReadFile(record());
+    EXPECT_EQ(ReadFile(dir.file("config/tarvo/settings.dat")), saved) << "left alone";
+    std::filesystem::permissions(root + "/bin", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+}
+
 // A program whose path does not fit the handset's path buffer would take a
 // parent folder for its own: it says so and ends, and writes nothing.
 TEST_F(ViewerProcess, AProgramPathTooLongForItsBufferEndsTheStart) {

@@ -6,6 +6,7 @@
 //   smsgate [--settings FILE] [--delivered-log FILE]
 #include "gate.h"
 
+#include "platform/files.h"
 #include "platform/runtime_dir.h"
 
 #include <QCommandLineParser>
@@ -58,10 +59,15 @@ int main(int argc, char** argv) {
         "Hands TR-101 reports that reach the modem (ModemManager, system bus) to the tarvo "
         "viewer while the rule component is registered.");
     parser.addHelpOption();
-    const QString folder = QCoreApplication::applicationDirPath();
+    // The viewer keeps its settings beside it, or in the user's configuration
+    // folder when installed; smsgate is installed beside the viewer.
+    const std::string folder = QCoreApplication::applicationDirPath().toStdString() + "/";
     const QCommandLineOption settings(
-        "settings", "The viewer's settings.dat, for its tracker number (default: beside smsgate).",
-        "FILE", folder + "/settings.dat");
+        "settings",
+        "The viewer's settings.dat, for its tracker number (default: where the viewer beside "
+        "smsgate keeps it).",
+        "FILE",
+        QString::fromStdString(platform::UserFilesFolder(folder, "tarvo") + "settings.dat"));
     const QString state =
         qEnvironmentVariable("XDG_STATE_HOME", QDir::homePath() + "/.local/state");
     const QCommandLineOption log("delivered-log",
