@@ -4,8 +4,9 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
+PREFIX ?= /usr/local
 
-.PHONY: all deps configure build test bench bench-mapcut run asan-test fuzz format clean
+.PHONY: all deps configure build test bench bench-mapcut run install deb asan-test fuzz format clean
 
 all: build
 
@@ -32,6 +33,14 @@ bench-mapcut: build
 
 run: build
 	scripts/run-demo $(BUILD)
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package with its dependencies computed: apt install ./tarvo_*.deb
+deb: build
+	cd $(BUILD) && cpack -G DEB
+	mv $(BUILD)/tarvo_*.deb .
 
 # The same tests built with AddressSanitizer and UndefinedBehaviorSanitizer.
 asan-test: deps

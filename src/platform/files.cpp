@@ -85,9 +85,13 @@ std::string UserDataFolder(const std::string& application) {
 }
 
 bool IsInstalledProgramFolder(const std::string& folder, const std::string& application) {
-    const bool binFolder = folder.size() >= 5 && folder.compare(folder.size() - 5, 5, "/bin/") == 0;
-    return !IsWritableFolder(folder) ||
-           (binFolder && IsRegularFile(folder + "../share/" + application + "/map.dt1"));
+    if (!IsWritableFolder(folder)) {
+        return true;
+    }
+    // PREFIX/bin/ or PREFIX/lib/NAME/ with the sample in PREFIX/share/NAME/.
+    const std::string sample = "share/" + application + "/map.dt1";
+    return !IsRegularFile(folder + "map.dt1") &&
+           (IsRegularFile(folder + "../" + sample) || IsRegularFile(folder + "../../" + sample));
 }
 
 std::string UserFilesFolder(const std::string& folder, const std::string& application) {

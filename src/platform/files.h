@@ -27,8 +27,9 @@ std::string UserConfigFolder(const std::string& application);
 std::string UserDataFolder(const std::string& application);
 
 // Whether a program in `folder` (ending in '/') is installed rather than a
-// portable copy: its folder is not writable, or it is a bin folder with the
-// installed sample beside it in ../share/NAME/.
+// portable copy: its folder is not writable, or it has no map of its own and
+// the installed sample is in ../share/NAME/ (from bin/) or ../../share/NAME/
+// (from lib/NAME/).
 bool IsInstalledProgramFolder(const std::string& folder, const std::string& application);
 
 // Where a program in `folder` keeps its user's files: the folder itself for
