@@ -9,10 +9,14 @@
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
+#include <QScreen>
+#include <QStyle>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <string>
 #include <vector>
 
 namespace platform {
@@ -50,16 +54,42 @@ struct Screen {
     int height = 320;
 };
 
+std::string& screenSpec() {
+    static std::string spec;
+    return spec;
+}
+
+bool parseScreen(const std::string& spec, Screen* r) {
+    if (spec == "full") {
+        // The display's free area, less the title bar the desktop adds.
+        QScreen* display = qApp != nullptr ? QGuiApplication::primaryScreen() : nullptr;
+        if (display == nullptr) {
+            return false;
+        }
+        const QSize area = display->availableSize();
+        const int title = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+        r->width = std::max(64, area.width());
+        r->height = std::max(96, area.height() - title);
+        return true;
+    }
+    int w = 0, h = 0;
+    char rest = 0;
+    if (std::sscanf(spec.c_str(), "%dx%d%c", &w, &h, &rest) != 2 || w < 64 || h < 96 || w > 8192 ||
+        h > 8192) {
+        return false;
+    }
+    r->width = w;
+    r->height = h;
+    return true;
+}
+
 Screen screen() {
     static Screen s = [] {
         Screen r;
-        if (const char* env = std::getenv("TARVO_SCREEN")) {
-            int w = 0, h = 0;
-            if (std::sscanf(env, "%dx%d", &w, &h) == 2 && w >= 64 && h >= 96 && w <= 8192 &&
-                h <= 8192) {
-                r.width = w;
-                r.height = h;
-            }
+        const char* env = std::getenv("TARVO_SCREEN");
+        const std::string spec = !screenSpec().empty() ? screenSpec() : env != nullptr ? env : "";
+        if (!spec.empty() && !parseScreen(spec, &r)) {
+            r = Screen{};
         }
         return r;
     }();
@@ -117,6 +147,8 @@ HWND createTopLevel(WindowClassInfo& cls, LPCWSTR title, HINSTANCE instance) {
     }
     w->published = PublishedWindow::Publish(hwnd, w->className, w->title);
     ReleaseStartLock(w->className, &w->title);
+    RecordUiEvent("screen", {std::to_string(GetSystemMetrics(SM_CXSCREEN)),
+                             std::to_string(GetSystemMetrics(SM_CYSCREEN))});
     return hwnd;
 }
 
@@ -597,6 +629,19 @@ HACCEL LoadAccelerators(HINSTANCE, LPCWSTR) {
 int TranslateAccelerator(HWND, HACCEL, MSG*) {
     return 0;
 }
+
+namespace platform {
+
+bool SetEmulatedScreen(const std::string& spec) {
+    Screen probe;
+    const bool valid = spec == "full" || parseScreen(spec, &probe);
+    if (valid) {
+        screenSpec() = spec;
+    }
+    return valid;
+}
+
+} // namespace platform
 
 int GetSystemMetrics(int index) {
     const platform::Screen s = platform::screen();

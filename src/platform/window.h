@@ -2,6 +2,8 @@
 // loop, painting, message boxes and the emulated screen's metrics.
 #pragma once
 
+#include <string>
+
 #include "gdi.h"
 #include "resources.h"
 #include "types.h"
@@ -151,8 +153,15 @@ constexpr int SM_CXSCREEN = 0;
 constexpr int SM_CYSCREEN = 1;
 constexpr int SM_CYCAPTION = 4;
 constexpr int SM_CYMENU = 15;
-// The emulated handset screen: 240 x 320 unless TARVO_SCREEN=WxH says otherwise.
+// The emulated handset screen: 240 x 320 unless set otherwise, by
+// SetEmulatedScreen or TARVO_SCREEN (WxH, or full for the display's free area).
 int GetSystemMetrics(int index);
+
+namespace platform {
+// Sets the emulated screen before the first window: "WxH" (64 to 8192 a
+// side) or "full". False, changing nothing, for anything else.
+bool SetEmulatedScreen(const std::string& spec);
+} // namespace platform
 
 constexpr UINT MB_OK = 0x00000000;
 constexpr UINT MB_ICONERROR = 0x00000010;

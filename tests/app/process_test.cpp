@@ -1,5 +1,6 @@
 // The viewer as a user starts it: real processes, each with its own copy of
 // the program next to a map, talking through the runtime folder.
+#include "child_process.h"
 #include "map_fixture.h"
 
 #include "platform/kernel.h"
@@ -68,7 +69,8 @@ protected:
 
     // Starts the viewer, behind a wrapper command (e.g. prlimit) when given.
     pid_t launch(const std::vector<std::string>& extraEnvironment = {},
-                 const std::vector<std::string>& wrapper = {}) {
+                 const std::vector<std::string>& wrapper = {},
+                 const std::vector<std::string>& arguments = {}) {
         // NAME=VALUE in extraEnvironment replaces NAME; "-NAME" removes it.
         std::vector<std::string> env;
         for (char** e = environ; *e != nullptr; ++e) {
@@ -97,6 +99,7 @@ protected:
         envp.push_back(nullptr);
         std::vector<std::string> args = wrapper;
         args.push_back(program());
+        args.insert(args.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
         for (std::string& a : args) {
             argv.push_back(a.data());
@@ -451,6 +454,36 @@ TEST_F(ViewerProcess, AFolderNameThatIsNotUtf8IsKept) {
     EXPECT_EQ(msg("command 8"), 0);
     EXPECT_EQ(waitFor(viewer), 0);
     EXPECT_EQ(std::filesystem::file_size(folder + "/settings.dat"), 545u);
+}
+
+// The emulated screen: 240 x 320, a size given by option or environment, or
+// the display's free area.
+TEST_F(ViewerProcess, TheScreenIsChosenByOptionOrEnvironment) {
+    struct Case {
+        std::vector<std::string> environment, arguments;
+        std::string recorded;
+    };
+    const Case cases[] = {{{}, {}, "screen\t240\t320\n"},
+                          {{}, {"--screen", "480x640"}, "screen\t480\t640\n"},
+                          {{"TARVO_SCREEN=320x240"}, {}, "screen\t320\t240\n"},
+                          {{"TARVO_SCREEN=320x240"}, {"--screen=360x720"}, "screen\t360\t720\n"},
+                          // The offscreen display is 800 x 800, less a title bar.
+                          {{"TARVO_SCREEN=full"}, {}, "screen\t800\t7"}};
+    for (const Case& c : cases) {
+        std::filesystem::remove(record());
+        const pid_t viewer = launch(c.environment, {}, c.arguments);
+        ASSERT_TRUE(waitForWindow());
+        EXPECT_EQ(msg("close"), 0);
+        EXPECT_EQ(waitFor(viewer), 0);
+        EXPECT_NE(ReadFile(record()).find(c.recorded), std::string::npos) << ReadFile(record());
+    }
+    const testsupport::CommandResult help = testsupport::RunCommand(program() + " --help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.output.find("--screen WxH"), std::string::npos) << help.output;
+    EXPECT_NE(help.output.find("F1"), std::string::npos) << "the keys too";
+    const testsupport::CommandResult bad = testsupport::RunCommand(program() + " --screen 10x10");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.output.find("--screen takes WxH"), std::string::npos) << bad.output;
 }
 
 // An installed program cannot write beside itself: its settings go to the
