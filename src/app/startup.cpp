@@ -57,6 +57,7 @@ bool OpenMapAndView() {
     theApp.viewWidth = GetSystemMetrics(SM_CXSCREEN);
     theApp.viewHeight = GetSystemMetrics(SM_CYSCREEN) - GetSystemMetrics(SM_CYCAPTION) -
                         GetSystemMetrics(SM_CYMENU);
+    theApp.mapPackage->setViewSize(theApp.viewWidth, theApp.viewHeight);
     return true;
 }
 

@@ -43,6 +43,10 @@ public:
     std::int32_t tileOffset(std::uint32_t n) const { return offsets[n - 1]; }
     std::int32_t tileLength(std::uint32_t n) const { return offsets[n] - offsets[n - 1]; }
     const TileCache& tileCache() const { return cache; }
+    // Sizes the tile cache for views of this many screen pixels.
+    void setViewSize(int width, int height) {
+        cache.setCapacity(TileCache::CapacityForView(width, height));
+    }
     // Tile n's encoded bytes as they stand in map.dt2; empty when they cannot
     // be read.
     std::vector<std::uint8_t> tileBytes(std::uint32_t n);

@@ -2,6 +2,8 @@
 
 #include "platform/kernel.h"
 
+#include <algorithm>
+
 TileCache::~TileCache() {
     clear();
 }
@@ -13,7 +15,7 @@ const TMapTileCacheItem* TileCache::find(std::uint32_t tile) const {
 
 void TileCache::trim() {
     const std::uint32_t now = GetTickCount();
-    while (entries_.size() > kMaxEntries - 1) {
+    while (entries_.size() > capacity_ - 1) {
         auto oldest = entries_.begin();
         std::uint32_t bestAge = 0;
         for (auto it = entries_.begin(); it != entries_.end(); ++it) {
@@ -28,6 +30,18 @@ void TileCache::trim() {
         }
         entries_.erase(oldest);
     }
+}
+
+std::size_t TileCache::CapacityForView(int width, int height) {
+    constexpr long long kSide = 256;
+    // A view touches at most ceil(side / 256) + 1 cells across; the ring adds two.
+    const long long columns = (std::max(width, 0) + kSide - 1) / kSide + 3;
+    const long long rows = (std::max(height, 0) + kSide - 1) / kSide + 3;
+    return std::size_t(std::max<long long>(kMaxEntries, std::min(columns * rows, 1LL << 20)));
+}
+
+void TileCache::setCapacity(std::size_t capacity) {
+    capacity_ = std::max(capacity, kMaxEntries);
 }
 
 void TileCache::insert(std::uint32_t tile, TMapTileCacheItem item) {

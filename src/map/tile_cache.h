@@ -12,11 +12,18 @@ struct TMapTileCacheItem {
     IImage* image;      // one reference, or null for a tile that did not decode
 };
 
-// Holds at most kMaxEntries tiles. Entries age by when they were decoded, not
-// by when they were last drawn, so the oldest decode is evicted first.
+// Holds at most capacity() tiles: kMaxEntries, the handset's bound, unless a
+// larger screen needs more. Entries age by when they were decoded, not by
+// when they were last drawn, so the oldest decode is evicted first.
 class TileCache {
 public:
     static constexpr std::size_t kMaxEntries = 21;
+
+    // The tiles a view of width x height screen pixels needs at zoom 1, with
+    // one ring of cells around it for the next pan: at least kMaxEntries, so
+    // the handset's screens keep exactly its bound, while a desktop's view
+    // is not decoded again on every repaint.
+    static std::size_t CapacityForView(int width, int height);
 
     TileCache() = default;
     ~TileCache();
@@ -40,8 +47,12 @@ public:
     void clear();
 
     std::size_t size() const { return entries_.size(); }
+    std::size_t capacity() const { return capacity_; }
+    // Never below kMaxEntries; takes effect at the next trim.
+    void setCapacity(std::size_t capacity);
     std::vector<std::uint32_t> tiles() const;
 
 private:
     std::map<std::uint32_t, TMapTileCacheItem> entries_;
+    std::size_t capacity_ = kMaxEntries;
 };

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace {
 
@@ -168,6 +169,31 @@ TEST_F(TileLayoutPixels, AViewOfMoreTilesThanTheCacheHoldsIsStillDrawnRight) {
         }
     }
     EXPECT_LE(map->tileCache().size(), TileCache::kMaxEntries);
+}
+
+// A handset's screen keeps the handset's bound; a desktop-sized view keeps
+// every tile it shows, so a repaint without movement decodes nothing.
+TEST_F(TileLayoutPixels, ALargeViewKeepsItsTilesBetweenRepaints) {
+    EXPECT_EQ(TileCache::CapacityForView(240, 300), TileCache::kMaxEntries);
+    EXPECT_EQ(TileCache::CapacityForView(240, 320), TileCache::kMaxEntries);
+    EXPECT_EQ(TileCache::CapacityForView(176, 220), TileCache::kMaxEntries);
+    EXPECT_EQ(TileCache::CapacityForView(1920, 1080), 11u * 8u);
+    map->setViewSize(1920, 1080);
+    const float lon = (map->desc.left + map->desc.right) / 2;
+    const float lat = (map->desc.top + map->desc.bottom) / 2;
+    platform::OffscreenDC dc(1920, 1080, kUntouched);
+    map->draw(dc.hdc(), lon, lat, RECT{0, 0, 1920, 1080}, 1.0f);
+    std::map<std::uint32_t, IImage*> first;
+    for (std::uint32_t t : map->tileCache().tiles()) {
+        first[t] = map->tileCache().find(t)->image;
+    }
+    EXPECT_GT(first.size(), TileCache::kMaxEntries);
+    map->draw(dc.hdc(), lon, lat, RECT{0, 0, 1920, 1080}, 1.0f);
+    for (std::uint32_t t : map->tileCache().tiles()) {
+        ASSERT_TRUE(first.count(t)) << "tile " << t << " was not there before";
+        EXPECT_EQ(map->tileCache().find(t)->image, first[t]) << "tile " << t << " decoded again";
+    }
+    EXPECT_EQ(map->tileCache().size(), first.size());
 }
 
 TEST_F(TileLayoutPixels, ATileOfAnotherSizeIsStretchedToItsCell) {
