@@ -18,6 +18,9 @@ public:
             if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
                 seconds_[run.benchmark_name()] =
                     run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+                if (auto c = run.counters.find("median_ratio"); c != run.counters.end()) {
+                    medians_[run.benchmark_name()] = c->second.value;
+                }
             }
         }
     }
@@ -46,8 +49,12 @@ public:
         }
         ratio("PaintView 1920x1080 zoom 2 vs draw alone", "PaintWholeView/w:1920/h:1080/zoom#:2",
               "DrawTilesOnly/w:1920/h:1080/zoom#:2");
-        ratio("tarvo start-up to first paint vs a bare Qt window",
-              "StartupToFirstPaint/min_time:2.000", "MinimalQtWindowToFirstPaint/min_time:2.000");
+        ratio("repaint 1920x1080 zoom 1 without movement vs memcpy of the view",
+              "DrawView/w:1920/h:1080/zoom#:1", "MemcpyView/w:1920/h:1080");
+        for (const auto& [name, median] : medians_) {
+            std::printf("  %-52s %8.2f  (median of alternated pairs)\n",
+                        "tarvo start-up to first paint vs a bare Qt window", median);
+        }
         for (const char* view : {"w:240/h:320", "w:1920/h:1080"}) {
             for (const char* zoom : {"0", "1", "2"}) {
                 static const char* names[] = {"0.5", "1", "2"};
@@ -70,6 +77,7 @@ private:
     }
 
     std::map<std::string, double> seconds_;
+    std::map<std::string, double> medians_;
 };
 
 } // namespace

@@ -111,11 +111,17 @@ std::string SampleTilesMap(mapcut::TileFormat format) {
             tiles.push_back(encoded);
         }
     }
+    // 16 x 16 tiles, the 32 encodings repeated: cycling through 256 tiles
+    // with a cache of 21 misses on every call.
+    std::vector<std::string> package;
+    for (std::size_t n = 0; n < 256; ++n) {
+        package.push_back(tiles[n % tiles.size()]);
+    }
     const std::string prefix = WorkDir() + "/sample-" + mapcut::TileFormatName(format);
     check(mapcut::WriteZipArchive(
-              prefix + ".dt1", {{"desc.txt", mapcut::FormatDescription(2048, 1024, {0, 1, 2, 0})}},
+              prefix + ".dt1", {{"desc.txt", mapcut::FormatDescription(4096, 4096, {0, 1, 2, 0})}},
               &error) &&
-              mapcut::WriteTileFile(prefix + ".dt2", tiles, &error),
+              mapcut::WriteTileFile(prefix + ".dt2", package, &error),
           error);
     made[format] = prefix;
     return prefix;
