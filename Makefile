@@ -6,7 +6,7 @@ FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: all deps configure build test bench bench-mapcut run install deb asan-test fuzz format clean
+.PHONY: all deps configure build test bench bench-mapcut run install deb screenshots asan-test fuzz format clean
 
 all: build
 
@@ -33,6 +33,11 @@ bench-mapcut: build
 
 run: build
 	scripts/run-demo $(BUILD)
+
+# The README's screenshots, on Xvfb with real key events.
+screenshots: build
+	scripts/install-deps --screenshots
+	scripts/screenshots $(BUILD)
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
