@@ -178,7 +178,8 @@ TEST_F(ViewerProcess, ASecondStartRaisesTheFirstAndEndsQuietly) {
     const pid_t second = launch();
     EXPECT_EQ(waitFor(second), 0);
     EXPECT_FALSE(std::filesystem::exists(dir.file("settings.dat"))) << "the second saves nothing";
-    EXPECT_EQ(ReadFile(record()), "foreground\ttarvo\n") << "the first was brought forward";
+    EXPECT_EQ(ReadFile(record()), "screen\t240\t320\nforeground\ttarvo\n")
+        << "the first made its window, the second only brought it forward";
 
     EXPECT_EQ(msg("command 8"), 0);
     EXPECT_EQ(waitFor(first), 0);
