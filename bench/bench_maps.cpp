@@ -127,6 +127,31 @@ std::string SampleTilesMap(mapcut::TileFormat format) {
     return prefix;
 }
 
+std::string LargeTilesMap(mapcut::TileFormat format) {
+    static std::map<mapcut::TileFormat, std::string> made;
+    if (auto it = made.find(format); it != made.end()) {
+        return it->second;
+    }
+    const std::string small = SampleTilesMap(format);
+    std::vector<std::string> tiles;
+    for (std::uint32_t n = 1; n <= 32; ++n) {
+        tiles.push_back(TileBytes(small, n));
+    }
+    std::vector<std::string> package;
+    for (std::size_t n = 0; n < 64 * 64; ++n) {
+        package.push_back(tiles[(n + n / 64) % tiles.size()]);
+    }
+    const std::string prefix = WorkDir() + "/large-" + mapcut::TileFormatName(format);
+    std::string error;
+    check(mapcut::WriteZipArchive(
+              prefix + ".dt1",
+              {{"desc.txt", mapcut::FormatDescription(16384, 16384, {28, 52, 34, 48})}}, &error) &&
+              mapcut::WriteTileFile(prefix + ".dt2", package, &error),
+          error);
+    made[format] = prefix;
+    return prefix;
+}
+
 std::string TileBytes(const std::string& prefix, std::uint32_t n) {
     MapPackage map(platform::FromUtf8(prefix).c_str());
     check(map.isOpen(), prefix + ": " + map.errorText());

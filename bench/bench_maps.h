@@ -21,6 +21,10 @@ std::string TableOnlyMap(std::uint32_t tiles, std::uint32_t bytesPerTile);
 // Returns the prefix of an 8 x 4 tile package.
 std::string SampleTilesMap(mapcut::TileFormat format);
 
+// A 16384 x 16384 map (64 x 64 tiles) of the same 32 tiles repeated, in
+// that encoding.
+std::string LargeTilesMap(mapcut::TileFormat format);
+
 // The encoded bytes of tile n of that package.
 std::string TileBytes(const std::string& prefix, std::uint32_t n);
 

@@ -131,23 +131,30 @@ QImage TileDecoder::decode(const std::uint8_t* data, std::size_t size) {
 // conversion through RGB888. A JPEG that only decodes with warnings is
 // refused, so decoding stops at the first; the scan limit bounds the work
 // a progressive JPEG can ask for.
-QImage TileDecoder::decodeJpeg(const std::uint8_t* data, std::size_t size) {
+bool TileDecoder::jpegHeader(const std::uint8_t* data, std::size_t size, int* width, int* height) {
     auto handle = static_cast<tjhandle>(jpeg_);
-    if (handle == nullptr) {
+    int subsampling = 0, colourspace = 0;
+    return handle != nullptr && data != nullptr && size <= std::size_t(INT_MAX) &&
+           isJpeg(data, size) &&
+           tjDecompressHeader3(handle, data, static_cast<unsigned long>(size), width, height,
+                               &subsampling, &colourspace) == 0 &&
+           fitsATile(*width, *height);
+}
+
+QImage TileDecoder::decodeJpeg(const std::uint8_t* data, std::size_t size, int denominator) {
+    int width = 0, height = 0;
+    if (!jpegHeader(data, size, &width, &height) ||
+        (denominator != 1 && denominator != 2 && denominator != 4 && denominator != 8)) {
         return {};
     }
-    int width = 0, height = 0, subsampling = 0, colourspace = 0;
-    if (tjDecompressHeader3(handle, data, static_cast<unsigned long>(size), &width, &height,
-                            &subsampling, &colourspace) != 0 ||
-        !fitsATile(width, height)) {
-        return {};
-    }
-    QImage image(width, height, QImage::Format_RGB32);
+    const tjscalingfactor factor{1, denominator};
+    const int scaledWidth = TJSCALED(width, factor), scaledHeight = TJSCALED(height, factor);
+    QImage image(scaledWidth, scaledHeight, QImage::Format_RGB32);
     if (image.isNull()) {
         return {};
     }
-    if (tjDecompress2(handle, data, static_cast<unsigned long>(size), image.bits(), width,
-                      int(image.bytesPerLine()), height, TJPF_BGRA,
+    if (tjDecompress2(static_cast<tjhandle>(jpeg_), data, static_cast<unsigned long>(size),
+                      image.bits(), scaledWidth, int(image.bytesPerLine()), scaledHeight, TJPF_BGRA,
                       TJFLAG_LIMITSCANS | TJFLAG_STOPONWARNING) != 0) {
         return {};
     }

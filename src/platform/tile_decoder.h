@@ -31,8 +31,15 @@ public:
     // A null image when the bytes are not a complete PNG or JPEG, or are refused.
     QImage decode(const std::uint8_t* data, std::size_t size);
 
+    // Whether the bytes are a JPEG whose header declares a size a tile may
+    // have (which is then returned); nothing is decoded.
+    bool jpegHeader(const std::uint8_t* data, std::size_t size, int* width, int* height);
+
+    // Decodes a JPEG at 1/denominator of its size (1, 2, 4 or 8), which
+    // TurboJPEG does in its transform for a fraction of the work.
+    QImage decodeJpeg(const std::uint8_t* data, std::size_t size, int denominator = 1);
+
 private:
-    QImage decodeJpeg(const std::uint8_t* data, std::size_t size);
     static QImage decodePng(const std::uint8_t* data, std::size_t size);
 
     void* jpeg_ = nullptr; // TurboJPEG decompressor, reused for every tile

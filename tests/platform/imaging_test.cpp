@@ -3,6 +3,8 @@
 #include "platform/imaging.h"
 #include "platform/offscreen_dc.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -74,12 +76,10 @@ TEST_F(ImagingTest, DecodesPngAndJpegAndDrawsThemStretched) {
 
 TEST_F(ImagingTest, BytesThatDoNotDecodeYieldNoImageAndAdoptNothing) {
     const std::string png = SolidTile(RGB(1, 2, 3));
-    const std::string jpeg = SolidTile(RGB(1, 2, 3), 256, true);
     const std::string cases[] = {
         "",
         "garbage that is no image",
         png.substr(0, png.size() / 2),
-        jpeg.substr(0, jpeg.size() / 2),
         std::string("\x89PNG\r\n\x1a\n", 8),
         std::string("\xFF\xD8\xFF", 3),
     };
@@ -92,6 +92,67 @@ TEST_F(ImagingTest, BytesThatDoNotDecodeYieldNoImageAndAdoptNothing) {
         EXPECT_EQ(image, nullptr);
         CoTaskMemFree(buffer); // still ours; ASan would see a double free
     }
+}
+
+// A JPEG is decoded when drawn: one whose header is sound but whose data
+// is cut short becomes an image, adopts its buffer (freed with the image),
+// and fails to draw, filling its cell with the window colour.
+TEST_F(ImagingTest, AJpegCutShortFailsWhenDrawnAndFillsItsCell) {
+    const std::string jpeg = SolidTile(RGB(200, 10, 10), 256, true);
+    const long before = platform::testing::OutstandingTaskMemBlocks();
+    void* buffer = taskBuffer(jpeg.substr(0, jpeg.size() / 2));
+    IImage* image = nullptr;
+    ASSERT_EQ(factory->CreateImageFromBuffer(buffer, UINT(jpeg.size() / 2),
+                                             BufferDisposalFlagCoTaskMemFree, &image),
+              S_OK);
+    platform::OffscreenDC dc(256, 256, RGB(0, 0, 0));
+    const RECT all{0, 0, 256, 256};
+    EXPECT_TRUE(FAILED(image->Draw(dc.hdc(), &all, nullptr)));
+    EXPECT_EQ(dc.pixel(128, 128), RGB(255, 255, 255));
+    EXPECT_TRUE(FAILED(image->Draw(dc.hdc(), &all, nullptr))) << "and again, without decoding";
+    image->Release();
+    EXPECT_EQ(platform::testing::OutstandingTaskMemBlocks(), before);
+}
+
+// Zoomed out, a JPEG is decoded at 1/2 to 1/8 of its size: what is drawn is
+// the same picture, and a later larger draw decodes again at full size.
+TEST_F(ImagingTest, AJpegDrawnSmallerIsDecodedSmallerAndLargerAgain) {
+    QImage quarters(256, 256, QImage::Format_RGB32);
+    quarters.fill(qRgb(200, 30, 30));
+    for (int y = 0; y < 256; ++y) {
+        for (int x = 0; x < 256; ++x) {
+            if ((x < 128) != (y < 128)) {
+                quarters.setPixel(x, y, qRgb(30, 30, 200));
+            }
+        }
+    }
+    QByteArray bytes;
+    QBuffer out(&bytes);
+    ASSERT_TRUE(quarters.save(&out, "JPEG", 95));
+    IImage* image = nullptr;
+    ASSERT_EQ(factory->CreateImageFromBuffer(bytes.constData(), UINT(bytes.size()),
+                                             BufferDisposalFlagNone, &image),
+              S_OK);
+    ImageInfo info{};
+    ASSERT_EQ(image->GetImageInfo(&info), S_OK);
+    EXPECT_EQ(info.Width, 256u) << "the full size, whatever was decoded";
+    for (int side : {32, 64, 128, 256, 16}) {
+        SCOPED_TRACE(side);
+        platform::OffscreenDC dc(side, side, RGB(0, 0, 0));
+        const RECT rect{0, 0, side, side};
+        ASSERT_EQ(image->Draw(dc.hdc(), &rect, nullptr), S_OK);
+        const COLORREF red = dc.pixel(side / 4, side / 4), blue = dc.pixel(side * 3 / 4, side / 4);
+        EXPECT_NEAR(GetRValue(red), 200, 12);
+        EXPECT_NEAR(GetBValue(blue), 200, 12);
+        EXPECT_EQ(dc.pixel(side - 1, side - 1), dc.pixel(side * 3 / 4, side * 3 / 4));
+    }
+    // A part of the image (a tile's source rectangle) lands where it should.
+    platform::OffscreenDC dc(32, 32, RGB(0, 0, 0));
+    const RECT dst{0, 0, 32, 32}, src{128, 0, 256, 128}; // the blue top-right quarter
+    ASSERT_EQ(image->Draw(dc.hdc(), &dst, &src), S_OK);
+    EXPECT_NEAR(GetBValue(dc.pixel(16, 16)), 200, 12);
+    EXPECT_NEAR(GetRValue(dc.pixel(16, 16)), 30, 12);
+    image->Release();
 }
 
 TEST_F(ImagingTest, WithoutADisposalFlagTheCallerKeepsTheBuffer) {

@@ -3,6 +3,7 @@
 // package opens and every non-empty tile decodes.
 #include "map/map_package.h"
 #include "platform/kernel.h"
+#include "platform/offscreen_dc.h"
 #include "platform/tile_decoder.h"
 
 #include <cstdio>
@@ -57,10 +58,21 @@ void printTiles(const MapPackage& map, const TileStats& s) {
     }
 }
 
-// Decodes every non-empty tile; returns the number of the first that fails, or 0.
+// Decodes every non-empty tile at its full size (drawing it, as images may
+// decode when drawn); returns the number of the first that fails, or 0.
 std::uint32_t firstBadTile(MapPackage& map) {
+    platform::OffscreenDC dc(platform::kMaxTileSide, platform::kMaxTileSide);
     for (std::uint32_t n = 1; n <= map.tileCount(); ++n) {
-        if (map.tileLength(n) != 0 && map.getTileImage(n) == nullptr) {
+        if (map.tileLength(n) == 0) {
+            continue;
+        }
+        IImage* image = map.getTileImage(n);
+        ImageInfo info{};
+        if (image == nullptr || FAILED(image->GetImageInfo(&info))) {
+            return n;
+        }
+        const RECT all{0, 0, LONG(info.Width), LONG(info.Height)};
+        if (FAILED(image->Draw(dc.hdc(), &all, nullptr))) {
             return n;
         }
     }
