@@ -196,6 +196,33 @@ TEST_F(TileLayoutPixels, ALargeViewKeepsItsTilesBetweenRepaints) {
     EXPECT_EQ(map->tileCache().size(), first.size());
 }
 
+// A pan by one key (30 screen pixels) decodes only the cells it brings into
+// view: the rest of the view stays in the cache.
+TEST_F(TileLayoutPixels, APanAtADesktopSizeDecodesOnlyTheNewStrip) {
+    map->setViewSize(1920, 1080);
+    float lon = map->desc.left + 1100 * map->desc.xscale;
+    const float lat = map->desc.top + 1000 * map->desc.yscale;
+    platform::OffscreenDC dc(1920, 1080, kUntouched);
+    map->draw(dc.hdc(), lon, lat, RECT{0, 0, 1920, 1080}, 1.0f);
+    std::map<std::uint32_t, IImage*> before;
+    for (std::uint32_t t : map->tileCache().tiles()) {
+        before[t] = map->tileCache().find(t)->image;
+    }
+    for (int step = 0; step < 9; ++step) { // until a new column comes into view
+        lon += 30 * map->desc.xscale;
+        map->draw(dc.hdc(), lon, lat, RECT{0, 0, 1920, 1080}, 1.0f);
+    }
+    int kept = 0, decoded = 0;
+    for (std::uint32_t t : map->tileCache().tiles()) {
+        const bool same = before.count(t) != 0 && before[t] == map->tileCache().find(t)->image;
+        kept += same;
+        decoded += !same;
+    }
+    EXPECT_EQ(kept, int(before.size())) << "every tile of the first view is still cached";
+    EXPECT_GE(decoded, 1) << "the new strip came into view";
+    EXPECT_LE(decoded, 6) << "one column of cells at most";
+}
+
 TEST_F(TileLayoutPixels, ATileOfAnotherSizeIsStretchedToItsCell) {
     TempDir other;
     WriteMap(other.file("map"), DescriptionText({256, 256, 0, 1, 1, 0}),
