@@ -2,6 +2,7 @@
 
 #include "dc_internal.h"
 #include "imaging_factory.h"
+#include "reduced_tiles.h"
 #include "tile_decoder.h"
 
 #include "gdi.h"
@@ -46,55 +47,34 @@ private:
     std::atomic<ULONG> refs_{1};
 };
 
-class DecodedImage final : public RefCounted<IImage, IID_IImage> {
-public:
-    explicit DecodedImage(QImage pixels) : pixels_(std::move(pixels)) {}
-
-    HRESULT GetImageInfo(ImageInfo* info) override {
-        if (info == nullptr) {
-            return E_POINTER;
-        }
-        info->Width = UINT(pixels_.width());
-        info->Height = UINT(pixels_.height());
-        return S_OK;
-    }
-
-    HRESULT Draw(HDC dc, const RECT* dst, const RECT* src) override {
-        if (dc == nullptr || dc->painter == nullptr || dst == nullptr) {
-            return E_INVALIDARG;
-        }
-        QRect target = ToQRect(*dst);
-        QRect source = src != nullptr ? ToQRect(*src) : pixels_.rect();
-        if (target.isEmpty() || source.isEmpty()) {
-            return S_OK;
-        }
-        // Filtering only helps when shrinking, where dropping pixels would
-        // make thin roads and rivers flicker in and out; at 1:1 it changes
-        // nothing and enlarging stays crisp without it.
-        bool shrinking = target.width() < source.width() || target.height() < source.height();
-        QPainter& p = *dc->painter;
-        p.setRenderHint(QPainter::SmoothPixmapTransform, shrinking);
-        p.drawImage(target, pixels_, source);
-        return S_OK;
-    }
-
-private:
-    QImage pixels_;
+// What the factory shares with its images: the decoder and the reduced
+// drawings of tiles.
+struct DecodingContext {
+    TileDecoder decoder;
+    ReducedTiles reduced;
 };
 
-// A JPEG tile keeps its encoded bytes (as the handset's image keeps the
-// buffer it adopts) and is decoded when it is drawn, at the size it is
-// drawn: TurboJPEG decodes at 1/2, 1/4 or 1/8 for a fraction of the work, so
-// a zoomed-out view does not decode every tile at full size only to shrink
-// it. Pixels decoded at a size serve every draw at that size or smaller; a
-// larger draw decodes again from the kept bytes. At zoom 1 and above every
-// tile is decoded at full size, once, on its first draw.
-class JpegImage final : public RefCounted<IImage, IID_IImage> {
+// A tile. A PNG is decoded when it is made, unless a reduced drawing of it is
+// kept; a JPEG keeps its encoded bytes (as the handset's image keeps the
+// buffer it adopts) and is decoded when drawn, at the size drawn: TurboJPEG
+// decodes at 1/2, 1/4 or 1/8 for a fraction of the work. Pixels decoded at a
+// size serve every draw at that size or smaller; a larger draw decodes again
+// from the kept bytes. At zoom 1 and above every tile is decoded at full
+// size, once. A whole tile drawn at a quarter of its side or less is kept
+// reduced (shared by every image of the same bytes), so a zoomed-out view
+// decodes each tile once, not on every paint.
+class TileImage final : public RefCounted<IImage, IID_IImage> {
 public:
-    JpegImage(std::shared_ptr<TileDecoder> decoder, const std::uint8_t* bytes, std::size_t size,
-              bool adopted, int width, int height)
-        : decoder_(std::move(decoder)), bytes_(bytes), size_(size), adopted_(adopted),
-          width_(width), height_(height) {
+    // Decoded already: full-size pixels; the bytes are not needed.
+    TileImage(std::shared_ptr<DecodingContext> context, TileKey key, QImage pixels)
+        : context_(std::move(context)), key_(key), width_(pixels.width()), height_(pixels.height()),
+          pixels_(std::move(pixels)) {}
+
+    // Decoded when drawn: keeps the bytes, its own copy unless adopted.
+    TileImage(std::shared_ptr<DecodingContext> context, TileKey key, const std::uint8_t* bytes,
+              std::size_t size, bool adopted, bool jpeg, int width, int height)
+        : context_(std::move(context)), key_(key), bytes_(bytes), size_(size), adopted_(adopted),
+          jpeg_(jpeg), width_(width), height_(height) {
         if (!adopted_) {
             copy_.assign(bytes, bytes + size);
             bytes_ = copy_.data();
@@ -119,17 +99,33 @@ public:
         if (target.isEmpty() || source.isEmpty()) {
             return S_OK;
         }
+        QPainter& p = *dc->painter;
+        const bool reduced = src == nullptr &&
+                             target.width() * ReducedTiles::kMinReduction <= width_ &&
+                             target.height() * ReducedTiles::kMinReduction <= height_;
+        QImage small;
+        if (reduced && context_->reduced.find(key_, target.width(), target.height(), &small)) {
+            p.drawImage(target.topLeft(), small);
+            return S_OK;
+        }
         if (!decodeFor(source, target)) {
             // Drawn as a cell without a tile.
             const COLORREF window = GetSysColor(COLOR_WINDOW);
-            dc->painter->fillRect(target,
-                                  QColor(GetRValue(window), GetGValue(window), GetBValue(window)));
+            p.fillRect(target, QColor(GetRValue(window), GetGValue(window), GetBValue(window)));
             return E_FAIL;
+        }
+        if (reduced) {
+            small = pixels_.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            context_->reduced.insert(key_, small);
+            p.drawImage(target.topLeft(), small);
+            return S_OK;
         }
         const double scale = 1.0 / denominator_;
         const QRectF scaled(source.x() * scale, source.y() * scale, source.width() * scale,
                             source.height() * scale);
-        QPainter& p = *dc->painter;
+        // Filtering only helps when shrinking, where dropping pixels would
+        // make thin roads and rivers flicker in and out; at 1:1 it changes
+        // nothing and enlarging stays crisp without it.
         p.setRenderHint(QPainter::SmoothPixmapTransform,
                         target.width() < scaled.width() || target.height() < scaled.height());
         p.drawImage(QRectF(target), pixels_, scaled);
@@ -137,7 +133,7 @@ public:
     }
 
 private:
-    ~JpegImage() override {
+    ~TileImage() override {
         if (adopted_) {
             CoTaskMemFree(const_cast<std::uint8_t*>(bytes_));
         }
@@ -157,19 +153,22 @@ private:
         if (failed_) {
             return false;
         }
-        const int needed = denominatorFor(source, target);
+        const int needed = jpeg_ ? denominatorFor(source, target) : 1;
         if (pixels_.isNull() || denominator_ > needed) {
-            pixels_ = decoder_->decodeJpeg(bytes_, size_, needed);
+            pixels_ = jpeg_ ? context_->decoder.decodeJpeg(bytes_, size_, needed)
+                            : context_->decoder.decode(bytes_, size_);
             denominator_ = needed;
             failed_ = pixels_.isNull();
         }
         return !failed_;
     }
 
-    std::shared_ptr<TileDecoder> decoder_;
-    const std::uint8_t* bytes_;
-    std::size_t size_;
-    bool adopted_;
+    std::shared_ptr<DecodingContext> context_;
+    TileKey key_;
+    const std::uint8_t* bytes_ = nullptr;
+    std::size_t size_ = 0;
+    bool adopted_ = false;
+    bool jpeg_ = false;
     std::vector<std::uint8_t> copy_; // the bytes, when the caller keeps its buffer
     int width_, height_;
     QImage pixels_;
@@ -190,27 +189,33 @@ public:
             return E_INVALIDARG;
         }
         const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+        const bool adopt = flag == BufferDisposalFlagCoTaskMemFree;
+        const TileKey key = context_->reduced.keyOf(bytes, size);
         int width = 0, height = 0;
-        if (decoder_->jpegHeader(bytes, size, &width, &height)) {
-            *image = new JpegImage(decoder_, bytes, size, flag == BufferDisposalFlagCoTaskMemFree,
-                                   width, height);
+        if (context_->decoder.jpegHeader(bytes, size, &width, &height)) {
+            *image = new TileImage(context_, key, bytes, size, adopt, true, width, height);
             return S_OK;
         }
-        QImage pixels = decoder_->decode(bytes, size);
+        // Bytes drawn reduced before decoded then; they need no decoding now.
+        if (context_->reduced.contains(key) && ReadEncodedImageSize(bytes, size, &width, &height)) {
+            *image = new TileImage(context_, key, bytes, size, adopt, false, width, height);
+            return S_OK;
+        }
+        QImage pixels = context_->decoder.decode(bytes, size);
         if (pixels.isNull()) {
             return E_FAIL;
         }
-        *image = new DecodedImage(std::move(pixels));
+        *image = new TileImage(context_, key, std::move(pixels));
         // The image owns the buffer from here on; having decoded it up front
         // it has no further use for the encoded bytes and frees them now.
-        if (flag == BufferDisposalFlagCoTaskMemFree) {
+        if (adopt) {
             CoTaskMemFree(const_cast<void*>(buffer));
         }
         return S_OK;
     }
 
 private:
-    std::shared_ptr<TileDecoder> decoder_ = std::make_shared<TileDecoder>();
+    std::shared_ptr<DecodingContext> context_ = std::make_shared<DecodingContext>();
 };
 
 } // namespace

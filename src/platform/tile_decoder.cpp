@@ -1,5 +1,7 @@
 #include "tile_decoder.h"
 
+#include <atomic>
+
 #include <climits>
 #include <csetjmp>
 #include <cstring>
@@ -105,6 +107,14 @@ bool ReadEncodedImageSize(const std::uint8_t* data, std::size_t size, int* width
     return ok;
 }
 
+namespace {
+std::atomic<long> decodes{0};
+} // namespace
+
+long testing::TileDecodes() {
+    return decodes;
+}
+
 TileDecoder::TileDecoder() : jpeg_(tjInitDecompress()) {}
 
 TileDecoder::~TileDecoder() {
@@ -121,7 +131,9 @@ QImage TileDecoder::decode(const std::uint8_t* data, std::size_t size) {
         return decodeJpeg(data, size);
     }
     if (isPng(data, size)) {
-        return decodePng(data, size);
+        QImage image = decodePng(data, size);
+        decodes += !image.isNull();
+        return image;
     }
     return {};
 }
@@ -158,6 +170,7 @@ QImage TileDecoder::decodeJpeg(const std::uint8_t* data, std::size_t size, int d
                       TJFLAG_LIMITSCANS | TJFLAG_STOPONWARNING) != 0) {
         return {};
     }
+    ++decodes;
     return image;
 }
 

@@ -2,6 +2,7 @@
 #include "platform/com.h"
 #include "platform/imaging.h"
 #include "platform/offscreen_dc.h"
+#include "platform/tile_decoder.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -153,6 +154,43 @@ TEST_F(ImagingTest, AJpegDrawnSmallerIsDecodedSmallerAndLargerAgain) {
     EXPECT_NEAR(GetBValue(dc.pixel(16, 16)), 200, 12);
     EXPECT_NEAR(GetRValue(dc.pixel(16, 16)), 30, 12);
     image->Release();
+}
+
+// Zoomed out, a tile drawn at a quarter of its side or less is kept reduced:
+// the next image of the same bytes is made and drawn that small without
+// decoding, and decodes in full only when drawn larger.
+TEST_F(ImagingTest, ATileDrawnSmallIsNotDecodedAgainForTheSameSize) {
+    const std::string red = SolidTile(RGB(200, 20, 20)), blue = SolidTile(RGB(20, 20, 200));
+    auto make = [&](const std::string& bytes) {
+        IImage* image = nullptr;
+        EXPECT_EQ(factory->CreateImageFromBuffer(bytes.data(), UINT(bytes.size()),
+                                                 BufferDisposalFlagNone, &image),
+                  S_OK);
+        return image;
+    };
+    const RECT small{0, 0, 16, 16}, full{0, 0, 256, 256};
+    platform::OffscreenDC dc(256, 256, RGB(0, 0, 0));
+    IImage* first = make(red);
+    ASSERT_EQ(first->Draw(dc.hdc(), &small, nullptr), S_OK);
+    EXPECT_EQ(dc.pixel(8, 8), RGB(200, 20, 20));
+    first->Release();
+
+    const long decodes = platform::testing::TileDecodes();
+    IImage* again = make(red);
+    platform::OffscreenDC fresh(256, 256, RGB(0, 0, 0));
+    ASSERT_EQ(again->Draw(fresh.hdc(), &small, nullptr), S_OK);
+    EXPECT_EQ(fresh.pixel(8, 8), RGB(200, 20, 20));
+    EXPECT_EQ(fresh.pixel(20, 20), RGB(0, 0, 0)) << "drawn at its place and size only";
+    EXPECT_EQ(platform::testing::TileDecodes(), decodes) << "made and drawn small undecoded";
+    ASSERT_EQ(again->Draw(dc.hdc(), &full, nullptr), S_OK);
+    EXPECT_EQ(dc.pixel(200, 200), RGB(200, 20, 20));
+    EXPECT_EQ(platform::testing::TileDecodes(), decodes + 1) << "decoded once drawn larger";
+    again->Release();
+
+    IImage* other = make(blue);
+    ASSERT_EQ(other->Draw(dc.hdc(), &small, nullptr), S_OK);
+    EXPECT_EQ(dc.pixel(8, 8), RGB(20, 20, 200)) << "other bytes, their own picture";
+    other->Release();
 }
 
 TEST_F(ImagingTest, WithoutADisposalFlagTheCallerKeepsTheBuffer) {
