@@ -16,7 +16,9 @@ cleanup() {
 trap cleanup EXIT
 
 # Xvfb picks a free display itself and writes its number once it is ready.
-Xvfb -displayfd 5 -screen 0 640x480x24 -nolisten tcp 5>"$work/display" 2>/dev/null &
+# -noreset: the server must not reset (and briefly refuse clients) when a
+# test's last client ends before it starts the next.
+Xvfb -displayfd 5 -screen 0 640x480x24 -nolisten tcp -noreset 5>"$work/display" 2>/dev/null &
 xvfb_pid=$!
 for _ in $(seq 600); do
   [[ -s "$work/display" ]] && break
