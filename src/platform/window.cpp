@@ -54,13 +54,13 @@ struct Screen {
     int height = 320;
 };
 
-std::string& screenSpec() {
-    static std::string spec;
-    return spec;
+std::string& screenChoice() {
+    static std::string choice;
+    return choice;
 }
 
-bool parseScreen(const std::string& spec, Screen* r) {
-    if (spec == "full") {
+bool parseScreen(const std::string& choice, Screen* r) {
+    if (choice == "full") {
         // The display's free area, less the title bar the desktop adds.
         QScreen* display = qApp != nullptr ? QGuiApplication::primaryScreen() : nullptr;
         if (display == nullptr) {
@@ -74,8 +74,8 @@ bool parseScreen(const std::string& spec, Screen* r) {
     }
     int w = 0, h = 0;
     char rest = 0;
-    if (std::sscanf(spec.c_str(), "%dx%d%c", &w, &h, &rest) != 2 || w < 64 || h < 96 || w > 8192 ||
-        h > 8192) {
+    if (std::sscanf(choice.c_str(), "%dx%d%c", &w, &h, &rest) != 2 || w < 64 || h < 96 ||
+        w > 8192 || h > 8192) {
         return false;
     }
     r->width = w;
@@ -87,8 +87,10 @@ Screen screen() {
     static Screen s = [] {
         Screen r;
         const char* env = std::getenv("TARVO_SCREEN");
-        const std::string spec = !screenSpec().empty() ? screenSpec() : env != nullptr ? env : "";
-        if (!spec.empty() && !parseScreen(spec, &r)) {
+        const std::string choice = !screenChoice().empty() ? screenChoice()
+                                   : env != nullptr        ? env
+                                                           : "";
+        if (!choice.empty() && !parseScreen(choice, &r)) {
             r = Screen{};
         }
         return r;
@@ -632,11 +634,11 @@ int TranslateAccelerator(HWND, HACCEL, MSG*) {
 
 namespace platform {
 
-bool SetEmulatedScreen(const std::string& spec) {
+bool SetEmulatedScreen(const std::string& choice) {
     Screen probe;
-    const bool valid = spec == "full" || parseScreen(spec, &probe);
+    const bool valid = choice == "full" || parseScreen(choice, &probe);
     if (valid) {
-        screenSpec() = spec;
+        screenChoice() = choice;
     }
     return valid;
 }

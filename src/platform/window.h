@@ -160,7 +160,7 @@ int GetSystemMetrics(int index);
 namespace platform {
 // Sets the emulated screen before the first window: "WxH" (64 to 8192 a
 // side) or "full". False, changing nothing, for anything else.
-bool SetEmulatedScreen(const std::string& spec);
+bool SetEmulatedScreen(const std::string& choice);
 } // namespace platform
 
 constexpr UINT MB_OK = 0x00000000;

@@ -87,7 +87,8 @@ std::string libraryPath() {
     return resolved;
 }
 
-// A desktop entry's Exec value: the path quoted as the specification asks.
+// A desktop entry's Exec value: the path in double quotes, with the characters
+// desktop entries escape inside them escaped.
 std::string quoted(const std::string& path) {
     std::string out = "\"";
     for (char c : path) {

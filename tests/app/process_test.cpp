@@ -67,6 +67,26 @@ protected:
     }
     std::string record() const { return dir.file("ui.log"); }
 
+    // Chooses "Location" from the background (it returns only when its form
+    // closes) and waits for the form: the sender's pid, or -1 when no form
+    // came up.
+    pid_t openLocationForm() {
+        std::string tool = kBin + "/tarvo-msg", verb = "command", id = "32780";
+        char* argv[] = {tool.data(), verb.data(), id.data(), nullptr};
+        pid_t location = 0;
+        if (posix_spawn(&location, tool.c_str(), nullptr, nullptr, argv, environ) != 0) {
+            return -1;
+        }
+        launched.push_back(location);
+        for (int i = 0; i < 250; ++i) {
+            if (ReadFile(record()).find("dialog\tGoto\n") != std::string::npos) {
+                return location;
+            }
+            std::this_thread::sleep_for(20ms);
+        }
+        return -1;
+    }
+
     // Starts the viewer, behind a wrapper command (e.g. prlimit) when given.
     pid_t launch(const std::vector<std::string>& extraEnvironment = {},
                  const std::vector<std::string>& wrapper = {},
@@ -244,16 +264,8 @@ TEST_F(ViewerProcess, TerminationSignalsSaveAndExitAsADesktopCloseDoes) {
     // With a form up, too: it is cancelled and the viewer saves.
     const pid_t viewer = launch();
     ASSERT_TRUE(waitForWindow());
-    std::string tool = kBin + "/tarvo-msg", verb = "command", id = "32780";
-    char* argv[] = {tool.data(), verb.data(), id.data(), nullptr};
-    pid_t location = 0;
-    ASSERT_EQ(posix_spawn(&location, tool.c_str(), nullptr, nullptr, argv, environ), 0);
-    bool open = false;
-    for (int i = 0; i < 250 && !open; ++i) {
-        open = ReadFile(record()).find("dialog\tGoto\n") != std::string::npos;
-        std::this_thread::sleep_for(20ms);
-    }
-    ASSERT_TRUE(open) << ReadFile(record());
+    const pid_t location = openLocationForm();
+    ASSERT_GT(location, 0) << ReadFile(record());
     std::filesystem::remove(dir.file("settings.dat"));
     ASSERT_EQ(kill(viewer, SIGTERM), 0);
     EXPECT_EQ(waitFor(viewer), 0);
@@ -266,16 +278,8 @@ TEST_F(ViewerProcess, RequestsAreServedWhileAFormIsUpAndAClosedViewerStillAnswer
     ASSERT_TRUE(waitForWindow());
     EXPECT_EQ(msg("command 32799"), 0); // the degrees-minutes-seconds form
     // "Location" returns only when its form closes: ask from the background.
-    std::string tool = kBin + "/tarvo-msg", verb = "command", id = "32780";
-    char* argv[] = {tool.data(), verb.data(), id.data(), nullptr};
-    pid_t location = 0;
-    ASSERT_EQ(posix_spawn(&location, tool.c_str(), nullptr, nullptr, argv, environ), 0);
-    bool open = false;
-    for (int i = 0; i < 250 && !open; ++i) {
-        open = ReadFile(record()).find("dialog\tGoto\n") != std::string::npos;
-        std::this_thread::sleep_for(20ms);
-    }
-    ASSERT_TRUE(open) << ReadFile(record());
+    const pid_t location = openLocationForm();
+    ASSERT_GT(location, 0) << ReadFile(record());
     EXPECT_EQ(msg("command 32796"), 0) << "served while the form is up";
     EXPECT_EQ(msg("key 0x31"), 0);
     EXPECT_EQ(waitFor(location, 200ms), -1) << "Location waits for its form";
