@@ -7,6 +7,7 @@
 #include "tracker/inbox_signal.h"
 
 #include "platform/files.h"
+#include "platform/private_files.h"
 
 #include <cctype>
 #include <cerrno>
@@ -22,21 +23,6 @@
 
 namespace {
 
-bool writeAll(int fd, const std::uint8_t* bytes, std::size_t size) {
-    while (size > 0) {
-        ssize_t n = write(fd, bytes, size);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        bytes += n;
-        size -= std::size_t(n);
-    }
-    return true;
-}
-
 std::string directoryOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
@@ -51,41 +37,36 @@ mode_t newFileMode() {
 
 enum class Outcome { Written, NoTemporaryFile, Failed };
 
-// The name of a save's temporary file, beside the file it replaces.
-const char kTemporaryPrefix[] = ".settings.dat.";
-
 // A save holds a lock on its temporary file, so that no other save takes
 // it for one left behind by a save that was killed.
-Outcome writeBeside(const std::string& path, const std::uint8_t* bytes, std::size_t size) {
-    std::string temporary = directoryOf(path) + kTemporaryPrefix + "XXXXXX";
-    int fd = mkostemp(temporary.data(), O_CLOEXEC);
+Outcome writeBeside(const std::string& path, const std::uint8_t* bytes, std::size_t size,
+                    std::string* reason) {
+    std::string temporary;
+    const int fd = platform::CreateTemporaryBeside(path, &temporary, reason);
     if (fd < 0) {
         return Outcome::NoTemporaryFile;
     }
     flock(fd, LOCK_EX);
     struct stat old {};
     const mode_t mode = stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : newFileMode();
-    bool ok = writeAll(fd, bytes, size) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    ok = ok && rename(temporary.c_str(), path.c_str()) == 0;
-    if (!ok) {
+    if (!platform::WriteAll(fd, bytes, size)) {
+        *reason = path + ": cannot be written (" + std::strerror(errno) + ")";
+        close(fd);
         unlink(temporary.c_str());
         return Outcome::Failed;
     }
-    int dir = open(directoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        fsync(dir);
-        close(dir);
-    }
-    return Outcome::Written;
+    return platform::CommitTemporary(fd, temporary, path, mode, reason) ? Outcome::Written
+                                                                        : Outcome::Failed;
 }
 
-bool isTemporaryName(const char* name) {
-    const std::size_t prefix = sizeof kTemporaryPrefix - 1;
-    if (std::strncmp(name, kTemporaryPrefix, prefix) != 0 || std::strlen(name) != prefix + 6) {
+// A save's temporary file is ".NAME.XXXXXX" beside the file NAME it replaces.
+bool isTemporaryName(const char* name, const std::string& file) {
+    const std::string prefix = "." + file.substr(file.find_last_of('/') + 1) + ".";
+    if (std::strncmp(name, prefix.c_str(), prefix.size()) != 0 ||
+        std::strlen(name) != prefix.size() + 6) {
         return false;
     }
-    for (const char* c = name + prefix; *c != '\0'; ++c) {
+    for (const char* c = name + prefix.size(); *c != '\0'; ++c) {
         if (!std::isalnum(static_cast<unsigned char>(*c))) {
             return false;
         }
@@ -96,14 +77,15 @@ bool isTemporaryName(const char* name) {
 // Temporary files of saves that were killed half-way: this program's own
 // name pattern, a regular file of this user, a minute old, and not held by
 // a save running now.
-void removeStaleTemporaries(const std::string& folder) {
+void removeStaleTemporaries(const std::string& file) {
+    const std::string folder = directoryOf(file);
     DIR* dir = opendir(folder.c_str());
     if (dir == nullptr) {
         return;
     }
     const time_t now = time(nullptr);
     while (const dirent* entry = readdir(dir)) {
-        if (!isTemporaryName(entry->d_name)) {
+        if (!isTemporaryName(entry->d_name, file)) {
             continue;
         }
         const std::string path = folder + entry->d_name;
@@ -141,23 +123,34 @@ std::string followLinks(const std::string& path) {
 
 // A file the user made read-only keeps its content, as an open for writing
 // would fail on it; one that is not a regular file is never replaced.
-bool mayReplace(const std::string& file) {
+bool mayReplace(const std::string& file, std::string* reason) {
     struct stat st {};
     if (stat(file.c_str(), &st) != 0) {
+        *reason = file + ": " + std::strerror(errno);
         return errno == ENOENT;
     }
-    return S_ISREG(st.st_mode) && (st.st_mode & 0222) != 0 && access(file.c_str(), W_OK) == 0;
+    if (!S_ISREG(st.st_mode)) {
+        *reason = file + ": not a regular file";
+    } else if ((st.st_mode & 0222) == 0 || access(file.c_str(), W_OK) != 0) {
+        *reason = file + ": read-only";
+    } else {
+        return true;
+    }
+    return false;
 }
 
 // The last resort: overwrite the existing file, then cut it to size, so that
 // even an interrupted write leaves a file of the old length.
-bool writeInPlace(const std::string& path, const std::uint8_t* bytes, std::size_t size) {
-    int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
+bool writeInPlace(const std::string& path, const std::uint8_t* bytes, std::size_t size,
+                  std::string* reason) {
+    int fd = open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    bool ok = fd >= 0 && platform::WriteAll(fd, bytes, size) && ftruncate(fd, off_t(size)) == 0 &&
+              fsync(fd) == 0;
+    ok = (fd < 0 || close(fd) == 0) && ok;
+    if (!ok) {
+        *reason = path + ": cannot be written (" + std::strerror(errno) + ")";
     }
-    bool ok = writeAll(fd, bytes, size) && ftruncate(fd, off_t(size)) == 0 && fsync(fd) == 0;
-    return close(fd) == 0 && ok;
+    return ok;
 }
 
 } // namespace
@@ -206,29 +199,36 @@ void LoadSettings() {
     SyncInboxSignal();
 }
 
+// The user sees nothing when a save fails (the window is gone by then); the
+// line on standard error reaches a desktop session's journal.
 void SaveSettings() {
     const std::string path = SettingsPath();
     if (path.empty()) {
         return; // no folder to keep them in
     }
     const auto bytes = EncodeSettings(CurrentSettings());
-    WriteFileSafely(path, bytes.data(), bytes.size());
+    std::string reason;
+    if (!WriteFileSafely(path, bytes.data(), bytes.size(), &reason)) {
+        std::fprintf(stderr, "tarvo: settings not saved to %s: %s\n", path.c_str(), reason.c_str());
+    }
 }
 
-bool WriteFileSafely(const std::string& path, const std::uint8_t* bytes, std::size_t size) {
+bool WriteFileSafely(const std::string& path, const std::uint8_t* bytes, std::size_t size,
+                     std::string* reason) {
     const std::string file = followLinks(path);
-    if (!mayReplace(file)) {
+    if (!mayReplace(file, reason) || !platform::CheckPrivateFolder(directoryOf(path), reason) ||
+        !platform::CheckPrivateFolder(directoryOf(file), reason)) {
         return false;
     }
-    removeStaleTemporaries(directoryOf(file));
+    removeStaleTemporaries(file);
     // Only a folder that takes no new file sends us to the in-place write: a
     // write that failed beside the file (a full disk) would fail over it too,
     // half-way.
-    switch (writeBeside(file, bytes, size)) {
+    switch (writeBeside(file, bytes, size, reason)) {
     case Outcome::Written:
         return true;
     case Outcome::NoTemporaryFile:
-        return writeInPlace(file, bytes, size);
+        return writeInPlace(file, bytes, size, reason);
     case Outcome::Failed:
         return false;
     }

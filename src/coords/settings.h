@@ -26,9 +26,11 @@ void LoadSettings();
 // rewritten in place.
 void SaveSettings();
 
-// Writes the bytes to the path as SaveSettings does; false when nothing
-// could be written. A symbolic link is followed: its target is the file
-// replaced, beside which the temporary file is written. A file without
-// write permission, or not a regular file, is left as it is (false).
-// Temporary files that killed saves left behind are removed.
-bool WriteFileSafely(const std::string& path, const std::uint8_t* bytes, std::size_t size);
+// Writes the bytes to the path as SaveSettings does; false with the reason
+// when nothing could be written. A symbolic link is followed: its target is
+// the file replaced, beside which the temporary file is written. A file
+// without write permission, or not a regular file, is left as it is, and so
+// is a file in a folder another user owns or may write to. Temporary files
+// that killed saves left behind are removed.
+bool WriteFileSafely(const std::string& path, const std::uint8_t* bytes, std::size_t size,
+                     std::string* reason);

@@ -1,8 +1,11 @@
 #include "class_registry.h"
 
+#include "private_files.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,23 +18,27 @@ std::string classFolder() {
     return ConfigHome() + "/tarvo/classes";
 }
 
-std::string folderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool makeFolder(const std::string& path) {
-    if (::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST) {
-        return true;
+// Why the file (or folder) is not this user's alone, or empty when it is.
+std::string distrust(const std::string& path, const struct stat& st) {
+    if (st.st_uid != ::geteuid() && st.st_uid != 0) {
+        return path + ": belongs to another user (uid " + std::to_string(st.st_uid) + ")";
     }
-    return errno == ENOENT && makeFolder(folderOf(path)) &&
-           (::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST);
+    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%04o", unsigned(st.st_mode & 07777));
+        return path + ": others can write to it (mode " + mode + ")";
+    }
+    return "";
 }
 
-bool ownedAndClosed(const std::string& path) {
+bool ownedAndClosed(const std::string& path, std::string* reason) {
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && (st.st_uid == ::geteuid() || st.st_uid == 0) &&
-           (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+    if (::stat(path.c_str(), &st) != 0) {
+        *reason = path + ": " + std::strerror(errno);
+        return false;
+    }
+    *reason = distrust(path, st);
+    return reason->empty();
 }
 
 } // namespace
@@ -57,49 +64,59 @@ std::string ClassEntryPath(const GUID& clsid) {
     return classFolder() + "/" + ClsidString(clsid);
 }
 
-bool WriteClassEntry(const GUID& clsid, const std::string& library) {
-    if (!makeFolder(classFolder())) {
-        return false;
-    }
-    const std::string path = ClassEntryPath(clsid);
-    const std::string temporary = path + ".new";
-    {
-        std::ofstream out(temporary, std::ios::trunc);
-        out << library << '\n';
-        if (!out.flush()) {
-            ::unlink(temporary.c_str());
-            return false;
-        }
-    }
-    ::chmod(temporary.c_str(), 0600);
-    return ::rename(temporary.c_str(), path.c_str()) == 0;
+bool WriteClassEntry(const GUID& clsid, const std::string& library, std::string* reason) {
+    return MakePrivateFolder(classFolder(), reason) &&
+           ReplaceFile(ClassEntryPath(clsid), library + "\n", 0600, reason);
 }
 
 bool RemoveClassEntry(const GUID& clsid) {
     return ::unlink(ClassEntryPath(clsid).c_str()) == 0 || errno == ENOENT;
 }
 
-bool IsTrustedFile(const std::string& path) {
+bool IsTrustedFile(const std::string& path, std::string* reason) {
+    std::string why;
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ownedAndClosed(path) &&
-           ownedAndClosed(folderOf(path));
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        why = path + ": not a regular file";
+    } else if (why = distrust(path, st); why.empty()) {
+        ownedAndClosed(FolderOf(path), &why);
+    }
+    if (reason != nullptr) {
+        *reason = why;
+    }
+    return why.empty();
 }
 
-ClassLookup FindClassLibrary(const GUID& clsid, std::string* library) {
-    const std::string entry = ClassEntryPath(clsid);
-    std::ifstream in(entry);
-    if (!in) {
-        return ClassLookup::NotRegistered;
+ClassLookup FindClassLibrary(const GUID& clsid, std::string* library, std::string* reason) {
+    std::string why;
+    const ClassLookup lookup = [&] {
+        const std::string entry = ClassEntryPath(clsid);
+        std::ifstream in(entry);
+        if (!in) {
+            return ClassLookup::NotRegistered;
+        }
+        std::getline(in, *library);
+        if (!IsTrustedFile(entry, &why)) {
+            return ClassLookup::Untrusted;
+        }
+        if (library->empty() || (*library)[0] != '/') {
+            why = entry + ": names no absolute library path";
+            return ClassLookup::Untrusted;
+        }
+        if (!ownedAndClosed(FolderOf(*library), &why)) {
+            return ClassLookup::Untrusted;
+        }
+        // A library that is not there fails to load; one that is must be
+        // trusted.
+        struct stat st {};
+        const bool missing = ::stat(library->c_str(), &st) != 0 && errno == ENOENT;
+        return missing || IsTrustedFile(*library, &why) ? ClassLookup::Found
+                                                        : ClassLookup::Untrusted;
+    }();
+    if (reason != nullptr) {
+        *reason = lookup == ClassLookup::Untrusted ? why : std::string();
     }
-    std::getline(in, *library);
-    if (!IsTrustedFile(entry) || library->empty() || (*library)[0] != '/' ||
-        !ownedAndClosed(folderOf(*library))) {
-        return ClassLookup::Untrusted;
-    }
-    // A library that is not there fails to load; one that is must be trusted.
-    struct stat st {};
-    const bool missing = ::stat(library->c_str(), &st) != 0 && errno == ENOENT;
-    return missing || IsTrustedFile(*library) ? ClassLookup::Found : ClassLookup::Untrusted;
+    return lookup;
 }
 
 } // namespace platform

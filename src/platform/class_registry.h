@@ -17,10 +17,11 @@ std::string ConfigHome();
 std::string ClsidString(const GUID& clsid);
 std::string ClassEntryPath(const GUID& clsid);
 
-// Writes the entry (folders made private to the user) or removes it; false
-// with errno set when the file system refuses. Removing an absent entry
-// succeeds.
-bool WriteClassEntry(const GUID& clsid, const std::string& library);
+// Writes the entry (folders made private to the user, the file created
+// afresh, never through a link) or removes it. False with the reason when a
+// folder is not this user's alone or the file system refuses. Removing an
+// absent entry succeeds.
+bool WriteClassEntry(const GUID& clsid, const std::string& library, std::string* reason);
 bool RemoveClassEntry(const GUID& clsid);
 
 enum class ClassLookup {
@@ -29,11 +30,13 @@ enum class ClassLookup {
     Untrusted, // the entry, the library or a folder of theirs is another user's
                // or others can write it: loading code from it is refused
 };
-// The library registered for the class, checked as ssh checks its files.
-ClassLookup FindClassLibrary(const GUID& clsid, std::string* library);
+// The library registered for the class, checked as ssh checks its files;
+// for Untrusted, `reason` says what was refused and why.
+ClassLookup FindClassLibrary(const GUID& clsid, std::string* library,
+                             std::string* reason = nullptr);
 
 // Whether a file and its folder belong to this user (or root) and no one
-// else can write them.
-bool IsTrustedFile(const std::string& path);
+// else can write them; when not, `reason` says which and why.
+bool IsTrustedFile(const std::string& path, std::string* reason = nullptr);
 
 } // namespace platform

@@ -2,6 +2,7 @@
 
 #include "class_registry.h"
 #include "imaging_factory.h"
+#include "kernel.h"
 
 #include <dlfcn.h>
 
@@ -39,11 +40,16 @@ BuiltinClass* findBuiltin(REFCLSID clsid) {
 // An object of a class from the registry. The library stays loaded: objects
 // and factories of it may live anywhere in the process.
 HRESULT createRegistered(REFCLSID clsid, REFIID iid, void** object) {
-    std::string library;
-    switch (platform::FindClassLibrary(clsid, &library)) {
+    std::string library, reason;
+    switch (platform::FindClassLibrary(clsid, &library, &reason)) {
     case platform::ClassLookup::NotRegistered:
         return REGDB_E_CLASSNOTREG;
     case platform::ClassLookup::Untrusted:
+        // Callers may take this for "not registered" and say nothing, so the
+        // reason is written where the user can find it.
+        OutputDebugStringW(platform::FromUtf8("the class " + platform::ClsidString(clsid) +
+                                              " is not loaded: " + reason + "\n")
+                               .c_str());
         return E_ACCESSDENIED;
     case platform::ClassLookup::Found:
         break;

@@ -1,13 +1,14 @@
 #include "smsgate.h"
 
 #include "platform/class_registry.h"
+#include "platform/private_files.h"
 
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
-#include <fstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -100,44 +101,39 @@ std::string quoted(const std::string& path) {
     return out + "\"";
 }
 
-bool writeAutostart(const std::string& daemon) {
-    const std::string folder = platform::ConfigHome() + "/autostart";
-    ::mkdir(platform::ConfigHome().c_str(), 0700);
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-        return false;
-    }
-    const std::string path = autostartPath(), temporary = path + ".new";
-    {
-        std::ofstream out(temporary, std::ios::trunc);
-        out << "[Desktop Entry]\n"
-               "Type=Application\n"
-               "Name=tarvo SMS gate\n"
-               "Comment=Hands TR-101 tracker reports to the tarvo map viewer\n"
-               "Exec="
-            << quoted(daemon)
-            << "\n"
-               "NoDisplay=true\n"
-               "Terminal=false\n"
-               "X-GNOME-Autostart-enabled=true\n";
-        if (!out.flush()) {
-            ::unlink(temporary.c_str());
-            return false;
-        }
-    }
-    return ::rename(temporary.c_str(), path.c_str()) == 0;
+std::string autostartEntry(const std::string& daemon) {
+    return "[Desktop Entry]\n"
+           "Type=Application\n"
+           "Name=tarvo SMS gate\n"
+           "Comment=Hands TR-101 tracker reports to the tarvo map viewer\n"
+           "Exec=" +
+           quoted(daemon) +
+           "\n"
+           "NoDisplay=true\n"
+           "Terminal=false\n"
+           "X-GNOME-Autostart-enabled=true\n";
+}
+
+bool writeAutostart(const std::string& daemon, std::string* reason) {
+    const std::string path = autostartPath();
+    return platform::MakePrivateFolder(platform::FolderOf(path), reason) &&
+           platform::ReplaceFile(path, autostartEntry(daemon), 0644, reason);
 }
 
 } // namespace
 
+// The viewer shows the same message whatever this returns, so why it failed
+// goes to standard error, where a desktop session's journal keeps it.
 extern "C" LONG RegisterRuleComponent() {
     const std::string library = libraryPath();
-    if (library.empty()) {
+    std::string reason = "cannot find the library's own file";
+    const std::string daemon = library.substr(0, library.find_last_of('/')) + "/smsgate";
+    if (library.empty() || !platform::WriteClassEntry(CLSID_RuleComponent, library, &reason) ||
+        !writeAutostart(daemon, &reason)) {
+        std::fprintf(stderr, "smsgate: the rule component is not registered: %s\n", reason.c_str());
         return E_FAIL;
     }
-    const std::string daemon = library.substr(0, library.find_last_of('/')) + "/smsgate";
-    return platform::WriteClassEntry(CLSID_RuleComponent, library) && writeAutostart(daemon)
-               ? S_OK
-               : E_FAIL;
+    return S_OK;
 }
 
 extern "C" LONG UnregisterRuleComponent() {

@@ -168,10 +168,54 @@ TEST_F(ViewerTest, AnInterruptedSaveLeavesTheOldFile) {
     getrlimit(RLIMIT_FSIZE, &saved);
     rlimit limit{100, saved.rlim_max};
     setrlimit(RLIMIT_FSIZE, &limit);
+    // Standard error into a pipe: a file would be cut by the same limit.
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    const int stderrCopy = dup(2);
+    dup2(pipeFds[1], 2);
     SaveSettings();
+    dup2(stderrCopy, 2);
+    close(stderrCopy);
+    close(pipeFds[1]);
+    char buffer[512];
+    const ssize_t n = read(pipeFds[0], buffer, sizeof buffer);
+    close(pipeFds[0]);
+    const std::string said(buffer, std::size_t(std::max<ssize_t>(n, 0)));
     setrlimit(RLIMIT_FSIZE, &saved);
     signal(SIGXFSZ, SIG_DFL);
     EXPECT_EQ(ReadFile(settingsPath()), old);
+    EXPECT_EQ(said, "tarvo: settings not saved to " + settingsPath() + ": " + settingsPath() +
+                        ": cannot be written (File too large)\n")
+        << "one line, naming the file and the reason";
+}
+
+// A folder others can write to may hold a settings.dat planted there as a
+// link to one of the user's files: nothing is written in it.
+TEST_F(ViewerTest, SettingsAreNotSavedInAFolderOthersCanWrite) {
+    testsupport::TempDir mine;
+    const std::string victim = mine.file("precious");
+    WriteFile(victim, "the user's own file");
+    std::filesystem::create_symlink(victim, settingsPath());
+    chmod(dir.path().c_str(), 0777);
+    ASSERT_TRUE(start());
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(exitViewer(), 0) << "the save is silent to the user";
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    chmod(dir.path().c_str(), 0700);
+    EXPECT_EQ(ReadFile(victim), "the user's own file");
+    EXPECT_NE(said.find(dir.path() + ": others can write to it (mode 0777)"), std::string::npos)
+        << said;
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "giving the folder to another user needs root";
+    }
+    chown(dir.path().c_str(), 65534, 65534);
+    ASSERT_TRUE(start());
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(exitViewer(), 0);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find(": belongs to another user"),
+              std::string::npos);
+    chown(dir.path().c_str(), 0, 0);
+    EXPECT_EQ(ReadFile(victim), "the user's own file");
 }
 
 // A FIFO, a device or a folder where settings.dat should be: read as no
@@ -193,6 +237,11 @@ TEST_F(ViewerTest, AReadOnlySettingsFileIsNotReplaced) {
     key(VK_UP);
     EXPECT_EQ(exitViewer(), 0);
     EXPECT_EQ(ReadFile(settingsPath()), old) << "the user made it read-only";
+    start();
+    ::testing::internal::CaptureStderr();
+    exitViewer();
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find(settingsPath() + ": read-only"),
+              std::string::npos);
     EXPECT_EQ(std::filesystem::status(settingsPath()).permissions(), std::filesystem::perms(0444));
 }
 

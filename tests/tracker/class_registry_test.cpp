@@ -6,6 +6,7 @@
 
 #include "platform/class_registry.h"
 #include "platform/com.h"
+#include "platform/kernel.h"
 #include "smsgate/smsgate.h"
 #include "tracker/report.h"
 
@@ -47,7 +48,8 @@ protected:
     }
 
     static void registerLibrary(const std::string& library) {
-        ASSERT_TRUE(platform::WriteClassEntry(CLSID_RuleComponent, library));
+        std::string reason;
+        ASSERT_TRUE(platform::WriteClassEntry(CLSID_RuleComponent, library, &reason)) << reason;
     }
 
     std::string config;
@@ -133,6 +135,96 @@ TEST_F(ClassRegistryTest, RegistrationsOthersCanWriteAreRefused) {
         ASSERT_EQ(chown(entry.c_str(), 0, 0), 0);
         EXPECT_EQ(create(), E_ACCESSDENIED) << "another user's library";
     }
+}
+
+// The folders registration writes into, and links planted in them.
+struct PlantedConfig {
+    explicit PlantedConfig(const testsupport::TempDir& dir)
+        : config(dir.file("config")), classes(config + "/tarvo/classes"),
+          autostart(config + "/autostart"),
+          entry(classes + "/{3AB4C10E-673C-494C-98A2-CC2E91A48116}"),
+          desktop(autostart + "/tarvo-smsgate.desktop"), victim(dir.file("victim")) {
+        std::filesystem::create_directories(classes);
+        std::filesystem::create_directories(autostart);
+        testsupport::WriteFile(victim, "precious");
+        // The names the files are written under, and the files themselves.
+        for (const std::string& name : {entry + ".new", desktop + ".new", entry, desktop}) {
+            std::filesystem::create_symlink(victim, name);
+        }
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    }
+    // Gives every folder and link to another user, with folders anyone can
+    // write, as a shared configuration folder made by someone else would be.
+    void giveAway() const {
+        for (const std::string& f : {config, config + "/tarvo", classes, autostart}) {
+            ASSERT_EQ(chown(f.c_str(), 65534, 65534), 0);
+            chmod(f.c_str(), 0777);
+        }
+        for (const std::string& name : {entry + ".new", desktop + ".new", entry, desktop}) {
+            ASSERT_EQ(lchown(name.c_str(), 65534, 65534), 0);
+        }
+    }
+    std::string config, classes, autostart, entry, desktop, victim;
+};
+
+bool IsRegularFile(const std::string& path) {
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+TEST_F(ClassRegistryTest, RegistrationNeverWritesThroughALink) {
+    testsupport::TempDir dir;
+    const PlantedConfig planted(dir);
+    EXPECT_EQ(RegisterRuleComponent(), S_OK);
+    EXPECT_EQ(testsupport::ReadFile(planted.victim), "precious");
+    EXPECT_TRUE(IsRegularFile(planted.entry)) << "the link is replaced, not followed";
+    EXPECT_TRUE(IsRegularFile(planted.desktop));
+    EXPECT_EQ(testsupport::ReadFile(planted.entry),
+              std::filesystem::canonical(kLibrary).string() + "\n");
+    EXPECT_EQ(create(), S_OK);
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+}
+
+TEST_F(ClassRegistryTest, FoldersAnotherUserCouldHavePlantedInAreRefusedByName) {
+    testsupport::TempDir dir;
+    const PlantedConfig planted(dir);
+    chmod(planted.autostart.c_str(), 0777);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(RegisterRuleComponent(), E_FAIL);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find(planted.autostart +
+                                                            ": others can write to it (mode 0777)"),
+              std::string::npos);
+    chmod(planted.autostart.c_str(), 0700);
+    chmod(planted.classes.c_str(), 0770);
+    EXPECT_EQ(RegisterRuleComponent(), E_FAIL) << "a folder the group can write";
+    EXPECT_EQ(testsupport::ReadFile(planted.victim), "precious");
+
+    if (geteuid() != 0) {
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        GTEST_SKIP() << "giving folders to another user needs root";
+    }
+    planted.giveAway();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(RegisterRuleComponent(), E_FAIL);
+    EXPECT_NE(
+        ::testing::internal::GetCapturedStderr().find(": belongs to another user (uid 65534)"),
+        std::string::npos);
+    EXPECT_EQ(testsupport::ReadFile(planted.victim), "precious");
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+}
+
+// The viewer answers a refused entry by registering again and saying "installed";
+// why the entry was refused must be written somewhere the user can find it.
+TEST_F(ClassRegistryTest, ARefusedEntryIsExplainedInTheDebugOutput) {
+    registerLibrary(std::filesystem::canonical(kLibrary).string());
+    const std::string entry = platform::ClassEntryPath(CLSID_RuleComponent);
+    chmod(entry.c_str(), 0666);
+    platform::testing::DebugOutputCapture debug;
+    EXPECT_FALSE(IsRuleComponentInstalled());
+    EXPECT_NE(platform::ToUtf8(debug.text()).find(entry + ": others can write to it (mode 0666)"),
+              std::string::npos)
+        << platform::ToUtf8(debug.text());
+    chmod(entry.c_str(), 0600);
 }
 
 TEST(RuleComponentLibrary, ExportsExactlyItsTwoFunctionsAndTheEntryPoint) {

@@ -63,15 +63,17 @@ void Gate::start() {
 
 // Registration and removal take effect without a restart.
 void Gate::checkRegistration() {
-    std::string library;
-    const bool registered =
-        platform::FindClassLibrary(CLSID_RuleComponent, &library) == platform::ClassLookup::Found;
+    std::string library, reason;
+    const bool registered = platform::FindClassLibrary(CLSID_RuleComponent, &library, &reason) ==
+                            platform::ClassLookup::Found;
     if (registered == active_) {
         return;
     }
     active_ = registered;
-    note(active_ ? "the component is registered: delivering reports"
-                 : "the component is not registered: waiting");
+    note(active_          ? "the component is registered: delivering reports"
+         : reason.empty() ? "the component is not registered: waiting"
+                          : "the component's entry is refused (" + QString::fromStdString(reason) +
+                                "): waiting");
     if (active_) {
         scanModems(); // what arrived meanwhile is on the modem
     } else {
