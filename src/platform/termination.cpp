@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <unistd.h>
 
 namespace platform {
@@ -19,6 +20,7 @@ namespace platform {
 namespace {
 
 int signalPipe[2] = {-1, -1};
+std::function<void()> action;
 
 extern "C" void onTerminationSignal(int number) {
     const int saved = errno;
@@ -49,7 +51,8 @@ void closeAsTheDesktopDoes() {
 
 } // namespace
 
-bool InstallTerminationSignals() {
+bool WatchTerminationSignals(std::function<void()> onSignal) {
+    action = std::move(onSignal);
     if (signalPipe[0] >= 0) {
         return true;
     }
@@ -61,7 +64,7 @@ bool InstallTerminationSignals() {
         char bytes[64];
         while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
         }
-        closeAsTheDesktopDoes();
+        action();
     });
     struct sigaction action {};
     action.sa_handler = onTerminationSignal;
@@ -71,6 +74,10 @@ bool InstallTerminationSignals() {
         sigaction(number, &action, nullptr);
     }
     return true;
+}
+
+bool InstallTerminationSignals() {
+    return WatchTerminationSignals(closeAsTheDesktopDoes);
 }
 
 } // namespace platform

@@ -19,13 +19,21 @@ TEST(GateRules, NumbersMatchWrittenWithOrWithoutPrefixes) {
     };
     const Row rows[] = {
         {"+380501234567", "+380501234567", true},
-        {"+380501234567", "0501234567", true},     // national, with its trunk 0
-        {"+380501234567", "00380501234567", true}, // international access code
-        {"+380501234567", "501234567", true},
+        {"+380501234567", "0501234567", true},       // national, with its trunk 0
+        {"+380501234567", "00380501234567", true},   // international access code
+        {"+380501234567", "380501234567", true},     // a modem that drops the +
+        {"+380501234567", "501234567", true},        // nine digits without a prefix
         {"+38 (050) 123-45-67", "0501234567", true}, // punctuation is ignored
+        {"+33612345678", "0612345678", true},
+        {"+4915123456789", "015123456789", true},
         {"+380501234567", "+380501234568", false},
-        {"+380501234567", "4567", false}, // too short to be a subscriber number
-        {"1234", "1234", true},           // equal is equal
+        {"+380501234567", "4567", false},
+        {"+380501234567", "1234567", false},  // the last seven digits are no number
+        {"+380501234567", "01234567", false}, // nor with a 0 before them
+        {"+380501234567", "+1234567", false}, // two international numbers differ
+        {"0501234567", "01234567", false},    // two national numbers differ
+        {"+501234567", "0501234567", false},  // a country code is no trunk prefix
+        {"1234", "1234", true},               // equal is equal
         {"", "", false},
         {"TR101", "+380501234567", false}, // an alphanumeric sender
     };
@@ -74,6 +82,45 @@ TEST(GateRules, TheSavedNumberIsReadFromTheViewersSettings) {
     EXPECT_EQ(SavedTrackerNumber(QString::fromStdString(dir.file("missing.dat"))), QString());
 }
 
+// However many delivered reports the user keeps on the modem, none is
+// forgotten while it is there: a restart would deliver it again.
+TEST(GateRules, TheDeliveredLogForgetsOnlyMessagesThatLeftTheModems) {
+    testsupport::TempDir dir;
+    const QString path = QString::fromStdString(dir.file("delivered"));
+    auto key = [](int i) { return DeliveredLog::KeyOf("+1", QString::number(i), "Lat:1 Lon:2"); };
+    QSet<QString> onModem;
+    {
+        DeliveredLog log(path, 10);
+        for (int i = 0; i < 15; ++i) {
+            log.add(key(i), false); // kept in the inbox
+            onModem.insert(key(i));
+        }
+        EXPECT_EQ(log.size(), 15);
+    }
+    DeliveredLog log(path, 10);
+    for (int i = 0; i < 15; ++i) {
+        EXPECT_TRUE(log.contains(key(i))) << i;
+    }
+    onModem.remove(key(0));
+    onModem.remove(key(1));
+    log.keepOnly(onModem); // the user deleted two in the phone's messaging app
+    EXPECT_EQ(log.size(), 13) << "gone ones leave a log over its capacity";
+    ASSERT_TRUE(log.flush());
+    for (int i = 2; i < 15; ++i) {
+        EXPECT_TRUE(DeliveredLog(path, 10).contains(key(i))) << i << " is still on the modem";
+    }
+
+    // A message seen again (its modem plugged in again) is kept again.
+    DeliveredLog small(QString(), 1);
+    small.add(key(0), false);
+    small.keepOnly({});
+    small.noteSeen(key(0));
+    small.add(key(1), false);
+    EXPECT_TRUE(small.contains(key(0)));
+    small.keepOnly({key(1)});
+    EXPECT_FALSE(small.contains(key(0)));
+}
+
 TEST(GateRules, TheDeliveredLogSurvivesARestartAndStaysBounded) {
     testsupport::TempDir dir;
     const QString path = QString::fromStdString(dir.file("state/delivered"));
@@ -94,8 +141,14 @@ TEST(GateRules, TheDeliveredLogSurvivesARestartAndStaysBounded) {
     for (int i = 0; i < 3; ++i) {
         reopened.add(DeliveredLog::KeyOf("+1", QString::number(i), "x"), false);
     }
-    EXPECT_FALSE(reopened.contains(a)) << "the oldest entries go first";
+    EXPECT_FALSE(reopened.contains(a)) << "the oldest entry of a deleted message goes first";
+    EXPECT_TRUE(reopened.contains(b)) << "one still on the modem stays";
+    reopened.flush();
     EXPECT_TRUE(DeliveredLog(path, 3).contains(DeliveredLog::KeyOf("+1", "2", "x")));
+    reopened.keepOnly({});
+    reopened.add(DeliveredLog::KeyOf("+1", "3", "x"), false);
+    reopened.flush();
+    EXPECT_FALSE(DeliveredLog(path, 3).contains(b)) << "bounded once the messages have gone";
     testsupport::WriteFile(dir.file("state/delivered"), "garbage\nmore garbage\n");
     EXPECT_FALSE(DeliveredLog(path, 3).contains(a)) << "a damaged log is an empty one";
 }

@@ -250,6 +250,49 @@ TEST_F(TrackerProcessTest, OtherMessagesAreLeftAlone) {
     EXPECT_EQ(exitViewer(), 0);
 }
 
+// Only a "request" that went out names a tracker: one made and never sent
+// (a draft) asked nobody anything.
+TEST_F(TrackerProcessTest, ARequestNeverSentDoesNotMakeItsNumberATracker) {
+    saveSettings(testsupport::Wide(kNumber), false);
+    startViewer();
+    msg("command 32783");
+    const std::string draft =
+        mmcli("-m any --messaging-create-sms=\"text='request',number='+380661111111'\"");
+    ASSERT_NE(draft.find("Successfully created new SMS"), std::string::npos) << draft;
+    std::this_thread::sleep_for(500ms);
+    testsupport::RunCommand(kBin + "/sim-modem ctl deliver +380661111111 'Lat:1.5 Lon:2.5'");
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_EQ(count("beep\t64"), 0) << ReadFile(dir.file("gate.log"));
+    EXPECT_EQ(exitViewer(), 0);
+}
+
+// More reports kept on the modem than the delivered log holds of deleted
+// ones: a restart of the gate must not deliver any of them again.
+TEST_F(TrackerProcessTest, NoReportKeptOnTheModemIsDeliveredTwiceWhateverTheCount) {
+    constexpr int kKept = 1005;
+    stopModem();
+    std::string sim = "[";
+    for (int i = 0; i < kKept; ++i) {
+        sim += std::string(i == 0 ? "" : ",") + "{\"number\":\"" + kNumber +
+               "\",\"text\":\"Lat:" + std::to_string(i % 80) + ".5 Lon:" + std::to_string(i) +
+               ".25\",\"timestamp\":\"2026-12-01T10:00:00+00:00\"}";
+    }
+    testsupport::WriteFile(dir.file("sim.json"), sim + "]");
+    startModem();
+    saveSettings(testsupport::Wide(kNumber), true); // answers stay in the inbox
+    startViewer();
+    msg("command 32783");
+    ASSERT_TRUE(waitForLine("beep\t64", kKept, 120s)) << count("beep\t64");
+    std::this_thread::sleep_for(500ms); // the last one's log entry
+    gate.reset();
+    gate = std::make_unique<ChildProcess>(
+        std::vector<std::string>{dir.file("smsgate"), "--delivered-log", dir.file("delivered")},
+        std::vector<std::string>{}, dir.file("gate.log"));
+    std::this_thread::sleep_for(3s);
+    EXPECT_EQ(count("beep\t64"), kKept) << ReadFile(dir.file("gate.log"));
+    EXPECT_EQ(exitViewer(), 0);
+}
+
 TEST_F(TrackerProcessTest, AReportInSeveralPartsIsDeliveredWhole) {
     saveSettings(testsupport::Wide(kNumber), false);
     startViewer();

@@ -1,12 +1,17 @@
 #include "delivered_log.h"
 
-#include <QCryptographicHash>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include "platform/private_files.h"
 
-// One line per message: its key, a space, and "delete" or "keep".
+#include <QCryptographicHash>
+#include <QFile>
+
+namespace {
+
+const char* const kStateNames[] = {"delete", "keep", "gone"};
+
+} // namespace
+
+// One line per message: its key, a space, and "delete", "keep" or "gone".
 DeliveredLog::DeliveredLog(const QString& path, int capacity) : path_(path), capacity_(capacity) {
     QFile file(path_);
     if (path_.isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Text)) {
@@ -14,13 +19,20 @@ DeliveredLog::DeliveredLog(const QString& path, int capacity) : path_(path), cap
     }
     while (!file.atEnd()) {
         const QList<QByteArray> fields = file.readLine().trimmed().split(' ');
-        if (fields.size() == 2 && fields[0].size() == 64) {
-            entries_.append({QString::fromLatin1(fields[0]), fields[1] == "delete"});
+        if (fields.size() != 2 || fields[0].size() != 64) {
+            continue;
+        }
+        for (int s = 0; s < 3; ++s) {
+            if (fields[1] == kStateNames[s]) {
+                entries_.append({QString::fromLatin1(fields[0]), State(s)});
+            }
         }
     }
-    while (entries_.size() > capacity_) {
-        entries_.removeFirst();
-    }
+    trim();
+}
+
+DeliveredLog::~DeliveredLog() {
+    flush();
 }
 
 QString DeliveredLog::KeyOf(const QString& number, const QString& timestamp, const QString& text) {
@@ -32,8 +44,8 @@ QString DeliveredLog::KeyOf(const QString& number, const QString& timestamp, con
     return QString::fromLatin1(hash.result().toHex());
 }
 
-const DeliveredLog::Entry* DeliveredLog::find(const QString& key) const {
-    for (const Entry& e : entries_) {
+DeliveredLog::Entry* DeliveredLog::find(const QString& key) {
+    for (Entry& e : entries_) {
         if (e.key == key) {
             return &e;
         }
@@ -41,46 +53,84 @@ const DeliveredLog::Entry* DeliveredLog::find(const QString& key) const {
     return nullptr;
 }
 
+const DeliveredLog::Entry* DeliveredLog::find(const QString& key) const {
+    return const_cast<DeliveredLog*>(this)->find(key);
+}
+
 bool DeliveredLog::contains(const QString& key) const {
     return find(key) != nullptr;
 }
 
+void DeliveredLog::noteSeen(const QString& key) {
+    if (Entry* e = find(key); e != nullptr && e->state == State::Gone) {
+        e->state = State::Keep;
+        changed_ = true;
+    }
+}
+
 bool DeliveredLog::wantsDeletion(const QString& key) const {
     const Entry* e = find(key);
-    return e != nullptr && e->deleteIt;
+    return e != nullptr && e->state == State::Delete;
 }
 
 void DeliveredLog::add(const QString& key, bool deleteIt) {
     if (contains(key)) {
         return;
     }
-    entries_.append({key, deleteIt});
-    while (entries_.size() > capacity_) {
-        entries_.removeFirst();
-    }
-    save();
+    entries_.append({key, deleteIt ? State::Delete : State::Keep});
+    trim();
+    changed_ = true;
 }
 
 void DeliveredLog::markDeleted(const QString& key) {
+    if (Entry* e = find(key); e != nullptr && e->state != State::Gone) {
+        e->state = State::Gone;
+        trim();
+        changed_ = true;
+    }
+}
+
+void DeliveredLog::keepOnly(const QSet<QString>& present) {
     for (Entry& e : entries_) {
-        if (e.key == key && e.deleteIt) {
-            e.deleteIt = false;
-            save();
+        const State state = !present.contains(e.key) ? State::Gone
+                            : e.state == State::Gone ? State::Keep
+                                                     : e.state;
+        changed_ = changed_ || state != e.state;
+        e.state = state;
+    }
+    trim();
+}
+
+// The oldest entries of messages that left the modems go first; one still
+// on a modem would be delivered again without its entry.
+void DeliveredLog::trim() {
+    int excess = int(entries_.size()) - capacity_;
+    for (auto it = entries_.begin(); excess > 0 && it != entries_.end();) {
+        if (it->state == State::Gone) {
+            it = entries_.erase(it);
+            --excess;
+            changed_ = true;
+        } else {
+            ++it;
         }
     }
 }
 
-void DeliveredLog::save() const {
-    if (path_.isEmpty()) {
-        return;
+bool DeliveredLog::flush() {
+    if (path_.isEmpty() || !changed_) {
+        return true;
     }
-    QDir().mkpath(QFileInfo(path_).path());
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        return;
-    }
+    QByteArray text;
     for (const Entry& e : entries_) {
-        file.write((e.key + (e.deleteIt ? " delete\n" : " keep\n")).toLatin1());
+        text += e.key.toLatin1() + ' ' + kStateNames[int(e.state)] + '\n';
     }
-    file.commit();
+    const std::string path = path_.toStdString();
+    std::string reason;
+    const bool saved =
+        platform::MakePrivateFolder(platform::FolderOf(path), &reason) &&
+        platform::ReplaceFile(path, std::string_view(text.constData(), std::size_t(text.size())),
+                              0600, &reason);
+    saveError_ = saved ? QString() : QString::fromStdString(reason);
+    changed_ = !saved;
+    return saved;
 }

@@ -57,6 +57,9 @@ void Gate::start() {
         scanModems();
     });
     connect(&registrationTimer_, &QTimer::timeout, this, [this] { checkRegistration(); });
+    flushTimer_.setSingleShot(true);
+    flushTimer_.setInterval(0);
+    connect(&flushTimer_, &QTimer::timeout, this, [this] { flush(); });
     registrationTimer_.start(options_.registrationCheckMs);
     checkRegistration();
 }
@@ -86,22 +89,41 @@ void Gate::scanModems() {
     if (!active_) {
         return;
     }
+    sweep_ = Sweep{sweep_.generation + 1, 1, true, {}};
+    const int generation = sweep_.generation;
     auto* pending = new QDBusPendingCallWatcher(
         bus_.asyncCall(call(mm::kManagerPath, mm::kObjectManagerInterface, "GetManagedObjects")),
         this);
-    connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        QDBusPendingReply<MmManagedObjects> reply = *w;
-        if (reply.isError()) {
-            return; // no ModemManager yet: its appearance brings a new scan
-        }
-        const MmManagedObjects objects = reply.value();
-        for (auto it = objects.begin(); it != objects.end(); ++it) {
-            if (it.value().contains(mm::kMessagingInterface)) {
-                listMessages(it.key().path());
-            }
-        }
-    });
+    connect(pending, &QDBusPendingCallWatcher::finished, this,
+            [this, generation](QDBusPendingCallWatcher* w) {
+                w->deleteLater();
+                QDBusPendingReply<MmManagedObjects> reply = *w;
+                if (reply.isError()) {
+                    // No ModemManager yet: its appearance brings a new scan.
+                    sweepStep(generation, false);
+                    return;
+                }
+                const MmManagedObjects objects = reply.value();
+                for (auto it = objects.begin(); it != objects.end(); ++it) {
+                    if (it.value().contains(mm::kMessagingInterface)) {
+                        listMessages(it.key().path(), generation);
+                    }
+                }
+                sweepStep(generation, true);
+            });
+}
+
+// A call of the current sweep has ended; when the last has, and every one
+// succeeded, the delivered messages not seen have left the modems.
+void Gate::sweepStep(int generation, bool ok) {
+    if (generation == 0 || generation != sweep_.generation) {
+        return;
+    }
+    sweep_.complete = sweep_.complete && ok;
+    if (--sweep_.pending == 0 && sweep_.complete) {
+        log_.keepOnly(sweep_.present);
+        scheduleFlush();
+    }
 }
 
 void Gate::onInterfacesAdded(const QDBusMessage& message) {
@@ -115,24 +137,27 @@ void Gate::onInterfacesAdded(const QDBusMessage& message) {
     }
 }
 
-void Gate::listMessages(const QString& modemPath) {
+void Gate::listMessages(const QString& modemPath, int sweep) {
     if (!active_) {
         return;
     }
+    sweep_.pending += sweep != 0 && sweep == sweep_.generation ? 1 : 0;
     auto* pending = new QDBusPendingCallWatcher(
         bus_.asyncCall(call(modemPath, mm::kMessagingInterface, "List")), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this,
-            [this, modemPath](QDBusPendingCallWatcher* w) {
+            [this, modemPath, sweep](QDBusPendingCallWatcher* w) {
                 w->deleteLater();
                 QDBusPendingReply<QList<QDBusObjectPath>> reply = *w;
                 if (reply.isError()) {
                     note("cannot list the messages of " + modemPath + ": " +
                          reply.error().message());
+                    sweepStep(sweep, false);
                     return;
                 }
                 for (const QDBusObjectPath& sms : reply.value()) {
-                    inspect(sms.path(), modemPath);
+                    inspect(sms.path(), modemPath, sweep);
                 }
+                sweepStep(sweep, true);
             });
 }
 
@@ -144,17 +169,28 @@ void Gate::onAdded(const QDBusMessage& message) {
     }
 }
 
-void Gate::inspect(const QString& smsPath, const QString& modemPath) {
+void Gate::inspect(const QString& smsPath, const QString& modemPath, int sweep) {
+    sweep_.pending += sweep != 0 && sweep == sweep_.generation ? 1 : 0;
     QDBusMessage getAll = call(smsPath, mm::kPropertiesInterface, "GetAll");
     getAll << QString(mm::kSmsInterface);
     auto* pending = new QDBusPendingCallWatcher(bus_.asyncCall(getAll), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this,
-            [this, smsPath, modemPath](QDBusPendingCallWatcher* w) {
+            [this, smsPath, modemPath, sweep](QDBusPendingCallWatcher* w) {
                 w->deleteLater();
                 QDBusPendingReply<QVariantMap> reply = *w;
-                if (!reply.isError()) {
-                    consider(infoOf(smsPath, modemPath, reply.value()));
+                if (reply.isError()) {
+                    // Deleted meanwhile (by the phone's messaging app, say),
+                    // or a ModemManager that went away.
+                    note("cannot read " + smsPath + ": " + reply.error().message());
+                    sweepStep(sweep, false);
+                    return;
                 }
+                const SmsInfo sms = infoOf(smsPath, modemPath, reply.value());
+                if (sms.pduType == mm::SmsPduDeliver && sms.state == mm::SmsStateReceived) {
+                    sweep_.present.insert(DeliveredLog::KeyOf(sms.number, sms.timestamp, sms.text));
+                }
+                consider(sms);
+                sweepStep(sweep, true);
             });
 }
 
@@ -192,8 +228,10 @@ void Gate::considerSent(const SmsInfo& sms) {
     if (!IsRequestText(sms.text)) {
         return;
     }
-    numbers_.addRequest(sms.number, QDateTime::currentDateTimeUtc());
+    // Only a request that went out makes its number a tracker's: one that
+    // was made but never sent asked nobody anything.
     if (sms.state == mm::SmsStateSent) {
+        numbers_.addRequest(sms.number, QDateTime::currentDateTimeUtc());
         deleteMessage(sms.path, sms.modemPath, QString());
     } else {
         waitingFor_[sms.path] = sms.modemPath;
@@ -207,6 +245,8 @@ void Gate::considerReceived(const SmsInfo& sms) {
     }
     const QString key = DeliveredLog::KeyOf(sms.number, sms.timestamp, sms.text);
     if (log_.contains(key)) {
+        log_.noteSeen(key);
+        scheduleFlush();
         if (log_.wantsDeletion(key)) {
             deleteMessage(sms.path, sms.modemPath, key); // announced again, still there
         }
@@ -225,7 +265,9 @@ void Gate::considerReceived(const SmsInfo& sms) {
 
 void Gate::onDelivered(const Report& report, bool deleteIt) {
     inFlight_.remove(report.key);
+    sweep_.present.insert(report.key); // on the modem, whatever a sweep under way saw
     log_.add(report.key, deleteIt);
+    scheduleFlush();
     if (deleteIt) {
         deleteMessage(report.smsPath, report.modemPath, report.key);
     }
@@ -242,6 +284,28 @@ void Gate::deleteMessage(const QString& smsPath, const QString& modemPath, const
                     note("cannot delete " + smsPath + ": " + w->error().message());
                 } else if (!key.isEmpty()) {
                     log_.markDeleted(key);
+                    scheduleFlush();
                 }
             });
+}
+
+// Changes made while handling a burst of messages are written once, after
+// it, not once each: a gate that fell behind its deliveries would lose them
+// when stopped.
+void Gate::scheduleFlush() {
+    if (!flushTimer_.isActive()) {
+        flushTimer_.start();
+    }
+}
+
+// A log that cannot be saved still works for this run; a restart would
+// deliver again what it forgot, so the user is told once per reason.
+void Gate::flush() {
+    log_.flush();
+    if (log_.saveError() != lastLogError_) {
+        lastLogError_ = log_.saveError();
+        if (!lastLogError_.isEmpty()) {
+            note("the delivered log is not saved: " + lastLogError_);
+        }
+    }
 }

@@ -40,6 +40,8 @@ class Gate : public QObject {
 public:
     Gate(const QDBusConnection& bus, const GateOptions& options);
     void start();
+    // Writes what the delivered log learnt since its last write.
+    void flush();
 
 private Q_SLOTS:
     void onAdded(const QDBusMessage& message);
@@ -47,22 +49,36 @@ private Q_SLOTS:
     void onInterfacesAdded(const QDBusMessage& message);
 
 private:
+    // A complete look at every modem's messages, which tells the delivered
+    // log what has left the modems. Calls of an older sweep do not count.
+    struct Sweep {
+        int generation = 0;
+        int pending = 0;
+        bool complete = true;
+        QSet<QString> present; // keys of delivered messages seen on a modem
+    };
+
     void checkRegistration();
     void scanModems();
-    void listMessages(const QString& modemPath);
-    void inspect(const QString& smsPath, const QString& modemPath);
+    void listMessages(const QString& modemPath, int sweep = 0);
+    void inspect(const QString& smsPath, const QString& modemPath, int sweep = 0);
+    void sweepStep(int generation, bool ok);
     void consider(const SmsInfo& sms);
     void considerSent(const SmsInfo& sms);
     void considerReceived(const SmsInfo& sms);
     void deleteMessage(const QString& smsPath, const QString& modemPath, const QString& key);
     void onDelivered(const Report& report, bool deleteIt);
+    void scheduleFlush();
 
     QDBusConnection bus_;
     GateOptions options_;
     bool active_ = false;
     QTimer registrationTimer_;
+    QTimer flushTimer_;
     TrackerNumbers numbers_;
     DeliveredLog log_;
+    Sweep sweep_;
+    QString lastLogError_;
     QSet<QString> inFlight_;                // keys handed to the courier
     std::map<QString, QString> waitingFor_; // SMS path -> modem path, until whole or sent
     Courier courier_;

@@ -8,6 +8,7 @@
 
 #include "platform/files.h"
 #include "platform/runtime_dir.h"
+#include "platform/termination.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -82,5 +83,9 @@ int main(int argc, char** argv) {
 
     Gate gate(QDBusConnection::systemBus(), GateOptions{parser.value(settings), parser.value(log)});
     gate.start();
-    return app.exec();
+    // A logout ends the gate; what it delivered last must be in its log.
+    platform::WatchTerminationSignals([&app] { app.quit(); });
+    const int code = app.exec();
+    gate.flush();
+    return code;
 }

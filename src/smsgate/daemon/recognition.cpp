@@ -7,41 +7,67 @@
 
 namespace {
 
-constexpr int kMinimumSubscriberDigits = 7;
+// A shorter number written without any prefix counts as the same as a longer
+// one only when this many of its digits match: a whole national number in
+// most countries, and more than a subscriber number alone.
+constexpr int kMinimumSuffixDigits = 9;
+// No national number is shorter.
+constexpr int kMinimumNationalDigits = 6;
 constexpr int kRequestsKept = 32;
 constexpr qint64 kRequestLifetimeSeconds = 7 * 24 * 3600;
 
-QString digitsOf(const QString& number) {
+// A number as written: its digits without a leading "+", "00" or trunk "0",
+// and which of those it had.
+struct WrittenNumber {
+    enum Form { International, National, Bare };
     QString digits;
-    for (QChar c : number) {
+    Form form = Bare;
+};
+
+WrittenNumber parseNumber(const QString& text) {
+    WrittenNumber n;
+    for (QChar c : text) {
         if (c >= u'0' && c <= u'9') {
-            digits += c;
+            n.digits += c;
         }
     }
-    return digits;
+    if (text.trimmed().startsWith(u'+')) {
+        n.form = WrittenNumber::International;
+    } else if (n.digits.startsWith(u"00")) {
+        n.form = WrittenNumber::International;
+        n.digits.remove(0, 2);
+    } else if (n.digits.startsWith(u'0')) {
+        n.form = WrittenNumber::National;
+        n.digits.remove(0, 1);
+    }
+    return n;
 }
 
 } // namespace
 
 bool SameNumber(const QString& a, const QString& b) {
-    const QString x = digitsOf(a), y = digitsOf(b);
-    if (x.isEmpty() || y.isEmpty()) {
+    const WrittenNumber x = parseNumber(a), y = parseNumber(b);
+    if (x.digits.isEmpty() || y.digits.isEmpty()) {
         return false;
     }
-    if (x == y) {
-        return true;
+    if (x.digits.size() == y.digits.size()) {
+        return x.digits == y.digits &&
+               (x.form == y.form || x.form == WrittenNumber::Bare || y.form == WrittenNumber::Bare);
     }
-    const QString& shorter = x.size() < y.size() ? x : y;
-    const QString& longer = x.size() < y.size() ? y : x;
-    if (shorter.size() < kMinimumSubscriberDigits) {
+    const WrittenNumber& shorter = x.digits.size() < y.digits.size() ? x : y;
+    const WrittenNumber& longer = x.digits.size() < y.digits.size() ? y : x;
+    // Two international numbers are the same only when they are equal.
+    if (shorter.form == WrittenNumber::International || !longer.digits.endsWith(shorter.digits)) {
         return false;
     }
-    // A trunk prefix (the leading 0 of a national number) is dropped too.
-    QString subscriber = shorter;
-    while (subscriber.startsWith(u'0') && subscriber.size() > kMinimumSubscriberDigits) {
-        subscriber.remove(0, 1);
+    if (shorter.form == WrittenNumber::Bare) {
+        return shorter.digits.size() >= kMinimumSuffixDigits;
     }
-    return longer.endsWith(shorter) || longer.endsWith(subscriber);
+    // A national number is the international one less its country code (one
+    // to three digits).
+    const qsizetype countryCode = longer.digits.size() - shorter.digits.size();
+    return longer.form != WrittenNumber::National && countryCode <= 3 &&
+           shorter.digits.size() >= kMinimumNationalDigits;
 }
 
 bool IsRequestText(const QString& text) {

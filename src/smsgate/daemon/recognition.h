@@ -9,8 +9,9 @@
 #include <QString>
 
 // Whether two phone numbers are the same: equal digits, or the digits of one
-// end with those of the other when that is a whole subscriber number (at
-// least 7 digits), as "+380501234567", "00380501234567" and "0501234567".
+// end with the whole national number of the other, as "+380501234567",
+// "00380501234567", "0501234567" (after its trunk 0) and "501234567" (no
+// prefix: at least 9 digits). "1234567" is not "+380501234567".
 bool SameNumber(const QString& a, const QString& b);
 
 bool IsRequestText(const QString& text);
