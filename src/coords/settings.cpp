@@ -28,13 +28,6 @@ std::string directoryOf(const std::string& path) {
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
 }
 
-// The mode a newly created file gets: what fopen(path, "wb") would give.
-mode_t newFileMode() {
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
-}
-
 enum class Outcome { Written, NoTemporaryFile, Failed };
 
 // A save holds a lock on its temporary file, so that no other save takes
@@ -48,7 +41,8 @@ Outcome writeBeside(const std::string& path, const std::uint8_t* bytes, std::siz
     }
     flock(fd, LOCK_EX);
     struct stat old {};
-    const mode_t mode = stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : newFileMode();
+    const mode_t mode =
+        stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : platform::NewFileMode();
     if (!platform::WriteAll(fd, bytes, size)) {
         *reason = path + ": cannot be written (" + std::strerror(errno) + ")";
         close(fd);

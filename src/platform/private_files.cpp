@@ -130,6 +130,21 @@ int CreateTemporaryBeside(const std::string& path, std::string* temporary, std::
     return fd;
 }
 
+mode_t NewFileMode() {
+    std::FILE* status = std::fopen("/proc/self/status", "re");
+    unsigned mask = 022;
+    if (status != nullptr) {
+        char line[256];
+        while (std::fgets(line, sizeof line, status) != nullptr) {
+            if (std::sscanf(line, "Umask: %o", &mask) == 1) {
+                break;
+            }
+        }
+        std::fclose(status);
+    }
+    return 0666 & ~mode_t(mask);
+}
+
 bool WriteAll(int fd, const void* bytes, std::size_t size) {
     const char* next = static_cast<const char*>(bytes);
     while (size > 0) {

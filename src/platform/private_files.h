@@ -33,6 +33,10 @@ int CreateTemporaryBeside(const std::string& path, std::string* temporary, std::
 bool CommitTemporary(int fd, const std::string& temporary, const std::string& path, mode_t mode,
                      std::string* reason);
 
+// The mode a new file gets from open(..., 0666): 0666 less the umask. Read
+// without changing the umask, which other threads may be relying on.
+mode_t NewFileMode();
+
 // All of the bytes, or false with errno set.
 bool WriteAll(int fd, const void* bytes, std::size_t size);
 

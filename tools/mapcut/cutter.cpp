@@ -1,5 +1,7 @@
 #include "cutter.h"
 
+#include "package_files.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
@@ -148,12 +150,12 @@ private:
     std::vector<std::thread> workers_;
 };
 
-bool writeTiles(const std::vector<MapRaster*>& rasters, const MapGrid& grid,
-                const std::string& path, const CutOptions& options, const Progress& progress,
+bool writeTiles(const std::vector<MapRaster*>& rasters, const MapGrid& grid, int fd,
+                const std::string& name, const CutOptions& options, const Progress& progress,
                 std::string* error) {
     const std::uint32_t total = (grid.width / kSide) * (grid.height / kSide);
     TileFileWriter writer;
-    if (!writer.open(path, total, error)) {
+    if (!writer.open(fd, name, total, error)) {
         return false;
     }
     const unsigned threads =
@@ -176,14 +178,6 @@ bool writeTiles(const std::vector<MapRaster*>& rasters, const MapGrid& grid,
         }
     }
     return writer.finish(error);
-}
-
-bool commit(const std::string& from, const std::string& to, std::string* error) {
-    if (std::rename(from.c_str(), to.c_str()) != 0) {
-        *error = to + ": cannot rename into place (" + std::strerror(errno) + ")";
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -216,17 +210,14 @@ bool CutMap(const std::vector<MapRaster*>& rasters, const MapGrid& grid, const s
     if (!CheckOutputFolder(prefix, error)) {
         return false;
     }
-    const std::string dt1 = prefix + ".dt1", dt2 = prefix + ".dt2";
-    const std::string dt1Temp = dt1 + ".tmp", dt2Temp = dt2 + ".tmp";
+    PackageFiles files(prefix);
     const std::string desc = FormatDescription(grid.width, grid.height, grid.bounds());
-    bool ok = writeTiles(rasters, grid, dt2Temp, options, progress, error) &&
-              WriteZipArchive(dt1Temp, {{"desc.txt", desc}}, error) &&
-              commit(dt2Temp, dt2, error) && commit(dt1Temp, dt1, error);
-    if (!ok) {
-        std::remove(dt1Temp.c_str());
-        std::remove(dt2Temp.c_str());
-    }
-    return ok;
+    return files.create(error) &&
+           writeTiles(rasters, grid, files.takeTileFile(), files.tileFileName(), options, progress,
+                      error) &&
+           WriteZipArchiveTo(files.takeArchive(), files.archiveName(), {{"desc.txt", desc}},
+                             error) &&
+           files.commit(error);
 }
 
 } // namespace mapcut

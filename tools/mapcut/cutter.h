@@ -29,9 +29,9 @@ unsigned EncoderThreads(const CutOptions& options);
 // With one raster, the threads take turns reading it; with one raster a
 // thread (each over its own opening of the inputs), they also read and warp
 // side by side. Memory: three batches a thread (8 MiB each) plus GDAL's
-// cache and the warper's chunks. Both files are written under temporary
-// names and renamed into place only when complete, so a failed cut leaves
-// any earlier package untouched.
+// cache and the warper's chunks. Both files are written as new files under
+// names of their own and renamed into place only when complete, so a failed
+// or interrupted cut leaves any earlier package untouched.
 bool CutMap(const std::vector<MapRaster*>& rasters, const MapGrid& grid, const std::string& prefix,
             const CutOptions& options, const Progress& progress, std::string* error);
 

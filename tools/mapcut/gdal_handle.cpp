@@ -21,6 +21,9 @@ void InitialiseGdal() {
         // Errors are reported by the caller with its own words; GDAL's own
         // printing would interleave with the progress bar.
         CPLSetErrorHandler(CPLQuietErrorHandler);
+        // A VRT's pixel functions written in Python would run code from the
+        // input file.
+        CPLSetConfigOption("GDAL_VRT_ENABLE_PYTHON", "NO");
         // The block cache holds the source rows of a band of tiles; 128 MiB
         // fits a band of a 160,000-pixel-wide RGB image, and bounds memory
         // whatever the input's size.

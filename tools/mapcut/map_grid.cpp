@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <gdal_alg.h>
 #include <vector>
 
@@ -128,6 +129,41 @@ std::uint64_t wholeTiles(double extent, double scale) {
     return (n + kTileSide - 1) / kTileSide * kTileSide;
 }
 
+// A calibration gone wrong (control points near a pole, say) can place an
+// image beyond the earth; a package of it shows nothing a GPS position
+// could reach.
+bool onTheEarth(const Bounds& b, std::string* error) {
+    constexpr double kSlack = 1e-9;
+    if (b.left >= -180 - kSlack && b.right <= 180 + kSlack && b.bottom >= -90 - kSlack &&
+        b.top <= 90 + kSlack) {
+        return true;
+    }
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "the images reach from longitude %.6g to %.6g and latitude %.6g to %.6g, "
+                  "beyond -180..180 and -90..90; check their georeference",
+                  b.left, b.right, b.bottom, b.top);
+    *error = text;
+    return false;
+}
+
+// Whole tiles widen the grid right and down; where that would pass 180 or
+// -90, the padding moves to the left or top by whole pixels instead.
+void keepPaddingOnTheEarth(MapGrid* g) {
+    const double right = g->left + g->width * g->xscale;
+    if (right > 180) {
+        const double shift = std::ceil((right - 180) / g->xscale - 1e-6) * g->xscale;
+        g->left = std::max(g->left - shift,
+                           g->left - std::floor((g->left + 180) / g->xscale) * g->xscale);
+    }
+    const double bottom = g->top + g->height * g->yscale;
+    if (bottom < -90) {
+        const double shift = std::ceil((-90 - bottom) / -g->yscale - 1e-6) * -g->yscale;
+        g->top =
+            std::min(g->top + shift, g->top + std::floor((90 - g->top) / -g->yscale) * -g->yscale);
+    }
+}
+
 bool sizeGrid(const Bounds& region, MapGrid* g, std::string* error) {
     const std::uint64_t w = wholeTiles(region.right - g->left, g->xscale);
     const std::uint64_t h = wholeTiles(g->top - region.bottom, -g->yscale);
@@ -141,6 +177,7 @@ bool sizeGrid(const Bounds& region, MapGrid* g, std::string* error) {
     }
     g->width = std::uint32_t(w);
     g->height = std::uint32_t(h);
+    keepPaddingOnTheEarth(g);
     return true;
 }
 
@@ -179,6 +216,9 @@ bool ChooseGrid(const std::vector<SourceImage>& sources, const GridOptions& opti
         }
     }
     Bounds region = unionOf(g->footprints);
+    if (!onTheEarth(region, error)) {
+        return false;
+    }
     if (options.crop && !cropRegion(region, *options.crop, &region, error)) {
         return false;
     }

@@ -4,7 +4,11 @@
 #include <charconv>
 #include <cstring>
 #include <ctime>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zip.h>
+
+#include "platform/private_files.h"
 
 namespace mapcut {
 
@@ -38,6 +42,32 @@ zip_fileinfo nowInZip() {
     return info;
 }
 
+// minizip writes the archive through this: the file the caller made.
+voidpf openGivenFile(voidpf opaque, const void*, int) {
+    return ::fdopen(*static_cast<int*>(opaque), "wb");
+}
+
+// Writes a new file beside `path` with `write`, then renames it over `path`.
+template <typename Write>
+bool replaceWith(const std::string& path, std::string* error, Write write) {
+    std::string temporary;
+    const int fd = platform::CreateTemporaryBeside(path, &temporary, error);
+    if (fd < 0) {
+        return false;
+    }
+    ::fchmod(fd, platform::NewFileMode());
+    if (!write(fd, temporary)) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        *error = path + ": cannot rename into place (" + std::strerror(errno) + ")";
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::string FormatDescription(std::uint32_t width, std::uint32_t height, const Bounds& b) {
@@ -46,11 +76,16 @@ std::string FormatDescription(std::uint32_t width, std::uint32_t height, const B
            "\nbottom\n" + shortest(b.bottom) + "\n";
 }
 
-bool WriteZipArchive(const std::string& path, const std::vector<ZipMember>& members,
-                     std::string* error) {
-    zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+bool WriteZipArchiveTo(int fd, const std::string& name, const std::vector<ZipMember>& members,
+                       std::string* error) {
+    zlib_filefunc64_def files;
+    fill_fopen64_filefunc(&files);
+    files.zopen64_file = openGivenFile;
+    files.opaque = &fd;
+    zipFile zip = zipOpen2_64(name.c_str(), APPEND_STATUS_CREATE, nullptr, &files);
     if (zip == nullptr) {
-        *error = path + ": cannot create (" + std::strerror(errno) + ")";
+        *error = name + ": cannot write (" + std::strerror(errno) + ")";
+        ::close(fd);
         return false;
     }
     bool ok = true;
@@ -67,9 +102,16 @@ bool WriteZipArchive(const std::string& path, const std::vector<ZipMember>& memb
     }
     ok = zipClose(zip, nullptr) == ZIP_OK && ok;
     if (!ok) {
-        *error = path + ": cannot write the archive";
+        *error = name + ": cannot write the archive";
     }
     return ok;
+}
+
+bool WriteZipArchive(const std::string& path, const std::vector<ZipMember>& members,
+                     std::string* error) {
+    return replaceWith(path, error, [&](int fd, const std::string& temporary) {
+        return WriteZipArchiveTo(fd, temporary, members, error);
+    });
 }
 
 TileFileWriter::~TileFileWriter() {
@@ -78,10 +120,13 @@ TileFileWriter::~TileFileWriter() {
     }
 }
 
-bool TileFileWriter::open(const std::string& path, std::uint32_t count, std::string* error) {
-    file_ = std::fopen(path.c_str(), "wb");
+bool TileFileWriter::open(int fd, const std::string& name, std::uint32_t count,
+                          std::string* error) {
+    name_ = name;
+    file_ = ::fdopen(fd, "wb");
     if (file_ == nullptr) {
-        *error = path + ": cannot create (" + std::strerror(errno) + ")";
+        *error = name + ": cannot write (" + std::strerror(errno) + ")";
+        ::close(fd);
         return false;
     }
     count_ = count;
@@ -91,7 +136,7 @@ bool TileFileWriter::open(const std::string& path, std::uint32_t count, std::str
     // The table is written as zeros now and filled in by finish().
     for (std::uint64_t i = 0; i < std::uint64_t(count) + 2; ++i) {
         if (!putWord(file_, 0)) {
-            *error = path + ": cannot write";
+            *error = name + ": cannot write";
             return false;
         }
     }
@@ -136,16 +181,18 @@ bool TileFileWriter::finish(std::string* error) {
 
 bool WriteTileFile(const std::string& path, const std::vector<std::string>& tiles,
                    std::string* error) {
-    TileFileWriter writer;
-    if (!writer.open(path, std::uint32_t(tiles.size()), error)) {
-        return false;
-    }
-    for (const std::string& tile : tiles) {
-        if (!writer.add(tile, error)) {
+    return replaceWith(path, error, [&](int fd, const std::string& temporary) {
+        TileFileWriter writer;
+        if (!writer.open(fd, temporary, std::uint32_t(tiles.size()), error)) {
             return false;
         }
-    }
-    return writer.finish(error);
+        for (const std::string& tile : tiles) {
+            if (!writer.add(tile, error)) {
+                return false;
+            }
+        }
+        return writer.finish(error);
+    });
 }
 
 } // namespace mapcut

@@ -25,7 +25,11 @@ struct ZipMember {
     bool deflate = true;
 };
 
-// Writes a zip archive holding the members, in order.
+// Writes a zip archive holding the members, in order, into the open file
+// (which it closes); `name` is for messages.
+bool WriteZipArchiveTo(int fd, const std::string& name, const std::vector<ZipMember>& members,
+                       std::string* error);
+// The same into a new file that replaces `path` once complete.
 bool WriteZipArchive(const std::string& path, const std::vector<ZipMember>& members,
                      std::string* error);
 
@@ -38,18 +42,22 @@ public:
     TileFileWriter(const TileFileWriter&) = delete;
     TileFileWriter& operator=(const TileFileWriter&) = delete;
 
-    bool open(const std::string& path, std::uint32_t count, std::string* error);
+    // Takes the open file (closed by finish() or the destructor); `name` is
+    // for messages.
+    bool open(int fd, const std::string& name, std::uint32_t count, std::string* error);
     bool add(std::string_view tile, std::string* error);
     bool finish(std::string* error);
 
 private:
     std::FILE* file_ = nullptr;
+    std::string name_;
     std::uint32_t count_ = 0;
     std::vector<std::int32_t> offsets_;
     std::uint64_t position_ = 0;
 };
 
-// Writes a whole tile file at once, tiles in number order.
+// Writes a whole tile file at once, tiles in number order, into a new file
+// that replaces `path` once complete.
 bool WriteTileFile(const std::string& path, const std::vector<std::string>& tiles,
                    std::string* error);
 

@@ -324,8 +324,8 @@ bool attachGeoreference(SourceImage* s, Georeference* g, std::string* error) {
 
 } // namespace
 
-bool OpenSource(const std::string& input, const std::optional<Bounds>& bounds, SourceImage* s,
-                std::string* error) {
+bool OpenSource(const std::string& input, const std::optional<Bounds>& bounds,
+                const InputPolicy& policy, SourceImage* s, std::string* error) {
     InitialiseGdal();
     std::string image, calibration;
     splitInput(input, &image, &calibration);
@@ -337,11 +337,20 @@ bool OpenSource(const std::string& input, const std::optional<Bounds>& bounds, S
                               : ": cannot open (" + std::string(std::strerror(errno)) + ")");
         return false;
     }
+    if (!CheckInputReferences(image, policy, error)) {
+        return false;
+    }
     CPLErrorReset();
     s->file.reset(
         GDALOpenEx(image.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
     if (!s->file) {
         *error = image + ": not an image GDAL can read" + LastGdalError();
+        return false;
+    }
+    char** files = GDALGetFileList(s->file.get());
+    const bool trusted = CheckDatasetFiles(image, files, policy, error);
+    CSLDestroy(files);
+    if (!trusted) {
         return false;
     }
     s->width = GDALGetRasterXSize(s->file.get());

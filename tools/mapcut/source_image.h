@@ -4,6 +4,7 @@
 #pragma once
 
 #include "gdal_handle.h"
+#include "input_check.h"
 #include "package_writer.h"
 
 #include <optional>
@@ -32,7 +33,9 @@ struct SourceImage {
 // used (GeoTIFF tags, world file, .aux.xml, ground control points, ...), then
 // an OziExplorer .map of the same name beside it, then `bounds`, which is the
 // georeference of a plain longitude/latitude image and overrides any other.
-bool OpenSource(const std::string& input, const std::optional<Bounds>& bounds, SourceImage* source,
-                std::string* error);
+// Files the input refers to are checked first, as `policy` says
+// (CheckInputReferences).
+bool OpenSource(const std::string& input, const std::optional<Bounds>& bounds,
+                const InputPolicy& policy, SourceImage* source, std::string* error);
 
 } // namespace mapcut
