@@ -1,8 +1,9 @@
 #include "bench_maps.h"
+#include "core/utf8.h"
 
 #include "map/map_package.h"
 #include "package_writer.h"
-#include "platform/kernel.h"
+#include "platform/system/kernel.h"
 #include "tile_encoder.h"
 
 #include <QImage>
@@ -92,7 +93,7 @@ std::string SampleTilesMap(mapcut::TileFormat format) {
     if (auto it = made.find(format); it != made.end()) {
         return it->second;
     }
-    MapPackage sample(platform::FromUtf8(SampleMapPrefix()).c_str());
+    MapPackage sample(core::FromUtf8(SampleMapPrefix()).c_str());
     check(sample.isOpen(), "the sample map: " + sample.errorText());
     mapcut::EncoderOptions options;
     options.format = format;
@@ -153,7 +154,7 @@ std::string LargeTilesMap(mapcut::TileFormat format) {
 }
 
 std::string TileBytes(const std::string& prefix, std::uint32_t n) {
-    MapPackage map(platform::FromUtf8(prefix).c_str());
+    MapPackage map(core::FromUtf8(prefix).c_str());
     check(map.isOpen(), prefix + ": " + map.errorText());
     std::ifstream in(prefix + ".dt2", std::ios::binary);
     in.seekg(map.tileOffset(n));

@@ -1,10 +1,11 @@
 // Opening, tile misses and drawing, each next to its floor.
 #include "bench_maps.h"
+#include "core/utf8.h"
 #include "map/map_package.h"
 #include "map/tile_layout.h"
-#include "platform/gdi.h"
-#include "platform/kernel.h"
-#include "platform/offscreen_dc.h"
+#include "platform/drawing/gdi.h"
+#include "platform/drawing/offscreen_dc.h"
+#include "platform/system/kernel.h"
 #include "raw_decoders.h"
 
 #include <benchmark/benchmark.h>
@@ -16,7 +17,7 @@ namespace {
 using Encoding = mapcut::TileFormat;
 
 std::u16string Wide(const std::string& s) {
-    return platform::FromUtf8(s);
+    return core::FromUtf8(s);
 }
 
 // ---- Opening: the cost must follow the table, not the tile bytes. ----

@@ -1,14 +1,15 @@
 // Painting the whole view against drawing the tiles alone, and the viewer's
 // start-up to its first frame against a bare Qt window's.
 #include "bench_maps.h"
+#include "core/utf8.h"
 
-#include "app/paint_view.h"
 #include "map/map_package.h"
-#include "state/app_state.h"
-#include "state/view_state.h"
+#include "viewer/app_state.h"
+#include "viewer/paint_view.h"
+#include "viewer/view_state.h"
 
-#include "platform/kernel.h"
-#include "platform/offscreen_dc.h"
+#include "platform/drawing/offscreen_dc.h"
+#include "platform/system/kernel.h"
 
 #include <benchmark/benchmark.h>
 
@@ -25,7 +26,7 @@ namespace {
 const float kZooms[] = {0.5f, 1.0f, 2.0f};
 
 MapPackage& sampleMap() {
-    static MapPackage map(platform::FromUtf8(bench::SampleMapPrefix()).c_str());
+    static MapPackage map(core::FromUtf8(bench::SampleMapPrefix()).c_str());
     return map;
 }
 

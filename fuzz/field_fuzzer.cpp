@@ -1,9 +1,10 @@
 // Feeds arbitrary go-to fields (lines of the input, at most 127 units each,
 // as a form gives them) to the field parser of every input format, and the
 // result back to the field filler.
-#include "coords/formats.h"
+#include "core/coordinate_formats.h"
+#include "core/utf8.h"
 
-#include "platform/kernel.h"
+#include "platform/system/kernel.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string_view rest(reinterpret_cast<const char*>(data), size);
     for (std::u16string& field : fields) {
         const std::size_t end = rest.find('\n');
-        field = platform::FromUtf8(rest.substr(0, end)).substr(0, 127);
+        field = core::FromUtf8(rest.substr(0, end)).substr(0, 127);
         rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
     }
     for (std::int32_t format : {InputDegrees, InputDegreesMinutes, InputDegreesMinutesSeconds}) {

@@ -1,6 +1,6 @@
 // Feeds arbitrary UTF-16 texts (two bytes a unit) to the tracker report
 // parser, as any local program can send the viewer one.
-#include "tracker/report_parser.h"
+#include "core/report_reader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,10 +1,11 @@
 // Opens a map package whose tile file is the fuzzer's bytes (the description
 // takes its 3 x 2 grid from the first byte), then draws it, so the table
 // checks, the reads behind them and the decoder all see hostile input.
+#include "core/utf8.h"
 #include "map/map_package.h"
 #include "package_writer.h"
-#include "platform/kernel.h"
-#include "platform/offscreen_dc.h"
+#include "platform/drawing/offscreen_dc.h"
+#include "platform/system/kernel.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -37,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fwrite(data, 1, size, f);
     std::fclose(f);
 
-    MapPackage map(platform::FromUtf8(prefix).c_str());
+    MapPackage map(core::FromUtf8(prefix).c_str());
     if (map.isOpen()) {
         static platform::OffscreenDC dc(64, 64);
         map.draw(dc.hdc(), 1.5f, 1.0f, RECT{0, 0, 64, 64}, 0.125f);

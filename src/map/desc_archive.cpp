@@ -1,6 +1,6 @@
 #include "desc_archive.h"
 
-#include "platform/files.h"
+#include "platform/system/files.h"
 
 #include <ioapi.h>
 

@@ -1,6 +1,6 @@
 #include "map_desc.h"
 
-#include "platform/c_numbers.h"
+#include "core/c_numbers.h"
 
 #include <cmath>
 
@@ -43,12 +43,12 @@ private:
 
 float readReal(LineReader& lines) {
     lines.next();
-    return float(platform::CStringToDouble(lines.next().c_str()));
+    return float(core::CStringToDouble(lines.next().c_str()));
 }
 
 std::uint32_t readInteger(LineReader& lines) {
     lines.next();
-    return std::uint32_t(platform::CStringToInt(lines.next().c_str()));
+    return std::uint32_t(core::CStringToInt(lines.next().c_str()));
 }
 
 } // namespace

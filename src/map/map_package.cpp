@@ -1,9 +1,10 @@
 #include "map_package.h"
+#include "core/utf8.h"
 
 #include "desc_archive.h"
-#include "platform/com.h"
-#include "platform/files.h"
-#include "platform/kernel.h"
+#include "platform/system/files.h"
+#include "platform/system/kernel.h"
+#include "platform/telephony/com.h"
 #include "tile_layout.h"
 #include "tile_table.h"
 
@@ -23,7 +24,7 @@ HBRUSH windowBrush() {
 
 std::string fileName(const std::u16string& path) {
     std::size_t slash = path.find_last_of(u'/');
-    return platform::ToUtf8(slash == std::u16string::npos ? path : path.substr(slash + 1));
+    return core::ToUtf8(slash == std::u16string::npos ? path : path.substr(slash + 1));
 }
 
 // The tile-count assertion of the package, in the debug output's format.
@@ -57,7 +58,7 @@ bool MapPackage::openFiles(const std::u16string& prefix) {
         return fail(dt1, "the path is longer than 255 characters");
     }
     std::string reason;
-    archive = OpenMapArchive(platform::ToUtf8(dt1), &reason);
+    archive = OpenMapArchive(core::ToUtf8(dt1), &reason);
     if (archive == nullptr) {
         return fail(dt1, reason);
     }

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "map_desc.h"
-#include "platform/gdi.h"
-#include "platform/imaging.h"
-#include "platform/types.h"
+#include "platform/drawing/gdi.h"
+#include "platform/drawing/imaging.h"
+#include "platform/system/types.h"
 #include "tile_cache.h"
 
 #include <cstdint>

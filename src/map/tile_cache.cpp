@@ -1,6 +1,6 @@
 #include "tile_cache.h"
 
-#include "platform/kernel.h"
+#include "platform/system/kernel.h"
 
 #include <algorithm>
 

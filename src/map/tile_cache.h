@@ -1,7 +1,7 @@
 // The decoded tiles kept between paints, keyed by tile number.
 #pragma once
 
-#include "platform/imaging.h"
+#include "platform/drawing/imaging.h"
 
 #include <cstdint>
 #include <map>

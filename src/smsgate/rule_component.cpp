@@ -1,7 +1,7 @@
 #include "smsgate.h"
 
-#include "platform/class_registry.h"
-#include "platform/private_files.h"
+#include "platform/system/private_files.h"
+#include "platform/telephony/class_registry.h"
 
 #include <atomic>
 #include <cerrno>

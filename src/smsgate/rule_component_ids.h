@@ -2,7 +2,7 @@
 // builds (the Pocket PC build does not link the component itself).
 #pragma once
 
-#include "platform/com.h"
+#include "platform/telephony/com.h"
 
 // {3AB4C10E-673C-494C-98A2-CC2E91A48116}
 constexpr CLSID CLSID_RuleComponent = {

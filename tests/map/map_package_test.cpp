@@ -1,9 +1,9 @@
 #include "map/map_package.h"
 #include "map_fixture.h"
 #include "package_writer.h"
-#include "platform/com.h"
-#include "platform/kernel.h"
-#include "platform/offscreen_dc.h"
+#include "platform/drawing/offscreen_dc.h"
+#include "platform/system/kernel.h"
+#include "platform/telephony/com.h"
 
 #include <cstring>
 #include <filesystem>

@@ -1,7 +1,7 @@
 #include "map/map_package.h"
 #include "map_fixture.h"
-#include "platform/com.h"
-#include "platform/kernel.h"
+#include "platform/system/kernel.h"
+#include "platform/telephony/com.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "map/map_package.h"
 #include "map/tile_layout.h"
 #include "map_fixture.h"
-#include "platform/offscreen_dc.h"
+#include "platform/drawing/offscreen_dc.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

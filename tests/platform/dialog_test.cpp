@@ -1,8 +1,8 @@
 // Modal dialogs in the test process: a form built from a template, driven
 // with real key events on its widgets while its modal loop runs.
-#include "platform/dialog.h"
-#include "platform/gapi.h"
-#include "platform/shell.h"
+#include "platform/dialogs/dialog.h"
+#include "platform/windows/gapi.h"
+#include "platform/windows/shell.h"
 
 #include <QTimer>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "map_fixture.h"
-#include "platform/com.h"
-#include "platform/imaging.h"
-#include "platform/offscreen_dc.h"
-#include "platform/tile_decoder.h"
+#include "platform/drawing/imaging.h"
+#include "platform/drawing/offscreen_dc.h"
+#include "platform/drawing/tile_decoder.h"
+#include "platform/telephony/com.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -2,7 +2,7 @@
 // scans than any tile needs, and every kind of PNG decoded as Qt decodes it.
 #include "map_fixture.h"
 
-#include "platform/tile_decoder.h"
+#include "platform/drawing/tile_decoder.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -1,8 +1,9 @@
 // The window manager's message loop, message boxes and named mutexes, in
 // the test process.
-#include "platform/kernel.h"
-#include "platform/ui_record.h"
-#include "platform/window.h"
+#include "core/utf8.h"
+#include "platform/system/kernel.h"
+#include "platform/windows/ui_record.h"
+#include "platform/windows/window.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -163,11 +164,11 @@ TEST(CodePage, BytesThatAreNotUtf8SurviveTheTripThroughUtf16) {
                                    /* cut short */ "\xC2\xB0 \xF0\x9F\x98\x80",
                                    ""};
     for (const std::string& bytes : samples) {
-        EXPECT_EQ(platform::ToUtf8(platform::FromUtf8(bytes)), bytes);
+        EXPECT_EQ(core::ToUtf8(core::FromUtf8(bytes)), bytes);
     }
-    EXPECT_EQ(platform::FromUtf8("\xC2\xB0 \xF0\x9F\x98\x80"), u"\u00B0 \U0001F600");
-    EXPECT_EQ(platform::FromUtf8("caf\xE9"), std::u16string(u"caf") + char16_t(0xDCE9));
-    EXPECT_EQ(platform::ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD")
+    EXPECT_EQ(core::FromUtf8("\xC2\xB0 \xF0\x9F\x98\x80"), u"\u00B0 \U0001F600");
+    EXPECT_EQ(core::FromUtf8("caf\xE9"), std::u16string(u"caf") + char16_t(0xDCE9));
+    EXPECT_EQ(core::ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD")
         << "a lone surrogate that escapes no byte";
     std::mt19937 random(42);
     for (int i = 0; i < 2000; ++i) {
@@ -175,7 +176,7 @@ TEST(CodePage, BytesThatAreNotUtf8SurviveTheTripThroughUtf16) {
         for (char& c : bytes) {
             c = char(random());
         }
-        ASSERT_EQ(platform::ToUtf8(platform::FromUtf8(bytes)), bytes) << i;
+        ASSERT_EQ(core::ToUtf8(core::FromUtf8(bytes)), bytes) << i;
     }
 }
 

@@ -2,7 +2,7 @@
 // and state folders (so window entries, named mutexes and registrations of
 // other runs, or of the user, are never seen or touched), the GUI
 // application object, then the tests.
-#include "platform/entry.h"
+#include "platform/windows/entry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,8 @@
 #include "map_fixture.h"
+#include "core/utf8.h"
 
 #include "package_writer.h"
-#include "platform/kernel.h"
+#include "platform/system/kernel.h"
 #include "tile_encoder.h"
 
 #include <cstdlib>
@@ -80,7 +81,7 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 std::u16string Wide(const std::string& text) {
-    return platform::FromUtf8(text);
+    return core::FromUtf8(text);
 }
 
 } // namespace testsupport

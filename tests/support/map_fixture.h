@@ -2,7 +2,7 @@
 // tiles whose colour encodes their tile number, and whole packages.
 #pragma once
 
-#include "platform/types.h"
+#include "platform/system/types.h"
 
 #include <cstdint>
 #include <string>

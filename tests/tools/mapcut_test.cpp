@@ -3,7 +3,7 @@
 #include "child_process.h"
 #include "map/map_package.h"
 #include "map_fixture.h"
-#include "platform/offscreen_dc.h"
+#include "platform/drawing/offscreen_dc.h"
 #include "test_rasters.h"
 
 #include <cmath>

@@ -2,7 +2,7 @@
 
 #include "map/map_package.h"
 #include "map_fixture.h"
-#include "platform/offscreen_dc.h"
+#include "platform/drawing/offscreen_dc.h"
 
 #include <cmath>
 #include <cpl_conv.h>

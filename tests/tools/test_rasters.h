@@ -2,7 +2,7 @@
 // made from them shows at a longitude/latitude.
 #pragma once
 
-#include "platform/types.h"
+#include "platform/system/types.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 #include "input_check.h"
 
-#include "platform/private_files.h"
+#include "platform/system/private_files.h"
 
 #include <cctype>
 #include <cerrno>

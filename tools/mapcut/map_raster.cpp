@@ -1,6 +1,6 @@
 #include "map_raster.h"
 
-#include "platform/gdi.h"
+#include "platform/drawing/gdi.h"
 
 #include <algorithm>
 #include <cmath>

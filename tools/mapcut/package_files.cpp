@@ -1,6 +1,6 @@
 #include "package_files.h"
 
-#include "platform/private_files.h"
+#include "platform/system/private_files.h"
 
 #include <cerrno>
 #include <climits>

@@ -8,7 +8,7 @@
 #include <unistd.h>
 #include <zip.h>
 
-#include "platform/private_files.h"
+#include "platform/system/private_files.h"
 
 namespace mapcut {
 

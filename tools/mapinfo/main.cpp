@@ -1,10 +1,11 @@
 // mapinfo PREFIX: prints the description and tile table of the map package
 // PREFIX.dt1 / PREFIX.dt2 and decodes every tile. Exits 0 only when the
 // package opens and every non-empty tile decodes.
+#include "core/utf8.h"
 #include "map/map_package.h"
-#include "platform/kernel.h"
-#include "platform/offscreen_dc.h"
-#include "platform/tile_decoder.h"
+#include "platform/drawing/offscreen_dc.h"
+#include "platform/drawing/tile_decoder.h"
+#include "platform/system/kernel.h"
 
 #include <cstdio>
 #include <cstring>
@@ -111,7 +112,7 @@ int main(int argc, char** argv) {
                              "Checks the map package PREFIX.dt1 and PREFIX.dt2.\n");
         return 2;
     }
-    MapPackage map(platform::FromUtf8(argv[1]).c_str());
+    MapPackage map(core::FromUtf8(argv[1]).c_str());
     if (!map.isOpen()) {
         std::fprintf(stderr, "mapinfo: %s\n", map.errorText().c_str());
         return 1;

@@ -4,8 +4,9 @@
 //   tarvo-msg [--class C] [--title T] find
 //   tarvo-msg ... command ID | key VK | char TEXT | close | foreground | copydata TEXT
 //   (a form: --class Dialog --title CAPTION)
-#include "platform/kernel.h"
-#include "platform/window.h"
+#include "core/utf8.h"
+#include "platform/system/kernel.h"
+#include "platform/windows/window.h"
 
 #include <clocale>
 #include <cstdio>
@@ -38,7 +39,7 @@ int main(int argc, char** argv) {
     }
     const std::string verb = argv[i];
     const char* argument = i + 1 < argc ? argv[i + 1] : nullptr;
-    const std::u16string cls = platform::FromUtf8(className), name = platform::FromUtf8(title);
+    const std::u16string cls = core::FromUtf8(className), name = core::FromUtf8(title);
     HWND window = FindWindow(cls.c_str(), name.c_str());
     if (window == nullptr) {
         std::fprintf(stderr, "tarvo-msg: no window of class %s titled %s\n", className.c_str(),
@@ -53,7 +54,7 @@ int main(int argc, char** argv) {
     } else if (verb == "key" && argument != nullptr) {
         result = SendMessage(window, WM_KEYDOWN, WPARAM(std::strtoul(argument, nullptr, 0)), 1);
     } else if (verb == "char" && argument != nullptr) {
-        for (char16_t c : platform::FromUtf8(argument)) {
+        for (char16_t c : core::FromUtf8(argument)) {
             result = SendMessage(window, WM_CHAR, WPARAM(c), 1);
         }
     } else if (verb == "close") {
@@ -61,7 +62,7 @@ int main(int argc, char** argv) {
     } else if (verb == "foreground") {
         result = SetForegroundWindow(window);
     } else if (verb == "copydata" && argument != nullptr) {
-        std::u16string text = platform::FromUtf8(argument);
+        std::u16string text = core::FromUtf8(argument);
         COPYDATASTRUCT data{0, DWORD((text.size() + 1) * sizeof(WCHAR)), text.data()};
         result = SendMessage(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
     } else {

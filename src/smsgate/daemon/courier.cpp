@@ -1,7 +1,7 @@
 #include "courier.h"
 
-#include "platform/kernel.h"
-#include "platform/window.h"
+#include "platform/system/kernel.h"
+#include "platform/windows/window.h"
 
 #include <chrono>
 

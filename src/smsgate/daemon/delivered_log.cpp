@@ -1,6 +1,6 @@
 #include "delivered_log.h"
 
-#include "platform/private_files.h"
+#include "platform/system/private_files.h"
 
 #include <QCryptographicHash>
 #include <QFile>

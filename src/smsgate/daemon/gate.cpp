@@ -2,7 +2,7 @@
 
 #include "smsgate/rule_component_ids.h"
 
-#include "platform/class_registry.h"
+#include "platform/telephony/class_registry.h"
 
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>

@@ -6,9 +6,9 @@
 //   smsgate [--settings FILE] [--delivered-log FILE]
 #include "gate.h"
 
-#include "platform/files.h"
-#include "platform/runtime_dir.h"
-#include "platform/termination.h"
+#include "platform/ipc/runtime_dir.h"
+#include "platform/system/files.h"
+#include "platform/windows/termination.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

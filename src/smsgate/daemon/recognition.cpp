@@ -1,7 +1,7 @@
 #include "recognition.h"
 
-#include "coords/settings_record.h"
-#include "tracker/report_parser.h"
+#include "core/report_reader.h"
+#include "core/settings_record.h"
 
 #include <QFile>
 

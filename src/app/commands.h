@@ -1,7 +1,0 @@
-// The menu commands of the main window.
-#pragma once
-
-#include "platform/window.h"
-
-// Carries out the command; false for an identifier the menus do not have.
-bool HandleCommand(HWND hwnd, UINT id);

@@ -1,7 +1,0 @@
-// Painting the map view: the tiles, the position text, the red centre cross
-// and the yellow cross at the last tracker position.
-#pragma once
-
-#include "platform/gdi.h"
-
-void PaintView(HDC dc);

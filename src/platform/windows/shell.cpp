@@ -1,0 +1,159 @@
+#include "shell.h"
+
+#include "gapi.h"
+#include "platform/dialogs/controls.h"
+#include "ui_record.h"
+#include "widgets.h"
+
+#include <QApplication>
+#include <QMenu>
+
+namespace {
+
+LRESULT MenuBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND__* w = platform::LiveWindow(bar);
+    if (message != SHCMBM_OVERRIDEKEY || w == nullptr || w->bar == nullptr) {
+        return 0;
+    }
+    w->bar->overrideKey(int(wParam), LOWORD(std::uintptr_t(lParam)),
+                        HIWORD(std::uintptr_t(lParam)));
+    return TRUE;
+}
+
+} // namespace
+
+BOOL SHCreateMenuBar(SHMENUBARINFO* info) {
+    if (info == nullptr || (info->dwFlags & SHCMBF_HMENU) == 0) {
+        return FALSE;
+    }
+    const MenuResource* menu =
+        platform::FindMenu(info->hInstRes, MAKEINTRESOURCE(int(info->nToolBarId)));
+    platform::FrameWidget* frame = platform::FrameOf(info->hwndParent);
+    if (menu == nullptr || frame == nullptr) {
+        return FALSE;
+    }
+    HWND bar = platform::NewWindowHandle(HWND__::Kind::MenuBar);
+    HWND__* w = platform::LiveWindow(bar);
+    w->owner = info->hwndParent;
+    w->proc = MenuBarProc;
+    w->bar = new platform::SoftKeyBar(info->hwndParent, *menu, frame);
+    w->widget = w->bar.data();
+    frame->setBar(w->bar);
+    w->bar->show();
+    info->hwndMB = bar;
+    return TRUE;
+}
+
+BOOL SHInitDialog(SHINITDLGINFO* info) {
+    if (info == nullptr || (info->dwMask & SHIDIM_FLAGS) == 0) {
+        return FALSE;
+    }
+    HWND__* w = platform::LiveWindow(info->hDlg);
+    if (w == nullptr || w->kind != HWND__::Kind::Dialog || w->frame == nullptr) {
+        return FALSE;
+    }
+    if ((info->dwFlags & SHIDIF_SIZEDLGFULLSCREEN) != 0) {
+        const int barHeight = GetSystemMetrics(SM_CYMENU);
+        if (platform::FrameWidget* below = platform::MainFrame()) {
+            w->frame->resizeContent(below->width(), below->height() - barHeight);
+            w->frame->move(below->pos());
+        } else {
+            w->frame->resizeContent(GetSystemMetrics(SM_CXSCREEN),
+                                    GetSystemMetrics(SM_CYSCREEN) - GetSystemMetrics(SM_CYCAPTION) -
+                                        barHeight);
+        }
+    }
+    return TRUE;
+}
+
+void SHSendBackToFocusWindow(UINT message, WPARAM, LPARAM lParam) {
+    const auto keys = std::uintptr_t(lParam);
+    if (message != WM_HOTKEY || HIWORD(keys) != VK_TBACK || (LOWORD(keys) & MOD_KEYUP) != 0) {
+        return;
+    }
+    HWND focus = GetFocus();
+    if (platform::IsEditControl(focus)) {
+        SendMessage(focus, WM_CHAR, VK_BACK, 1);
+    } else {
+        SHNavigateBack();
+    }
+}
+
+// Leaves the program: its windows and forms are minimised and keep running.
+BOOL SHNavigateBack() {
+    platform::RecordUiEvent("back", {});
+    platform::MinimiseTopLevelWindows();
+    return TRUE;
+}
+
+BOOL SHInitExtraControls() {
+    return TRUE;
+}
+
+BOOL SHHandleWMActivate(HWND, WPARAM, LPARAM, SHACTIVATEINFO*, DWORD) {
+    return TRUE;
+}
+
+BOOL SHHandleWMSettingChange(HWND, WPARAM, LPARAM, SHACTIVATEINFO*) {
+    return TRUE;
+}
+
+namespace platform::testing {
+
+namespace {
+
+SoftKeyBar* barOf(HWND bar) {
+    HWND__* w = LiveWindow(bar);
+    return w != nullptr && w->kind == HWND__::Kind::MenuBar ? w->bar.data() : nullptr;
+}
+
+void browse(HMENU menu) {
+    if (menu == nullptr || menu->menu == nullptr) {
+        return;
+    }
+    emit menu->menu->aboutToShow();
+    for (HMENU__::Item& item : menu->items) {
+        browse(item.submenu.get());
+    }
+}
+
+} // namespace
+
+HMENU SoftKeyMenu(HWND bar, int key) {
+    SoftKeyBar* b = barOf(bar);
+    return b != nullptr ? b->popup(key) : nullptr;
+}
+
+void PressSoftKey(HWND bar, int key) {
+    if (SoftKeyBar* b = barOf(bar)) {
+        b->press(key);
+    }
+}
+
+void BrowseMenu(HMENU menu) {
+    browse(menu);
+}
+
+bool IsMenuItemChecked(HMENU menu, UINT id) {
+    HMENU__::Item* item = FindMenuItem(menu, id);
+    return item != nullptr && item->action != nullptr && item->action->isChecked();
+}
+
+void ChooseMenuItem(HMENU menu, UINT id) {
+    HMENU__::Item* item = FindMenuItem(menu, id);
+    if (item != nullptr && item->action != nullptr) {
+        item->action->trigger();
+    }
+}
+
+bool IsMinimised(HWND hwnd) {
+    FrameWidget* frame = FrameOf(hwnd);
+    return frame != nullptr && frame->isMinimized();
+}
+
+bool IsShown(HWND hwnd) {
+    FrameWidget* frame = FrameOf(hwnd);
+    return frame != nullptr && frame->isVisible();
+}
+
+} // namespace platform::testing

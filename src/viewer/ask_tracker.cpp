@@ -1,0 +1,98 @@
+#include "ask_tracker.h"
+#include "core/utf8.h"
+
+#include "inbox_signal.h"
+
+#include "app_state.h"
+#include "forms.h"
+#include "viewer/res/resource_ids.h"
+
+#include "platform/dialogs/dialog.h"
+#include "platform/system/kernel.h"
+#include "platform/telephony/sms.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+#include <string>
+
+namespace {
+
+constexpr int kNumberUnits = 128; // 127 characters and the terminator
+const WCHAR kRequestText[] = u"request";
+
+// The form's own initialisation; the order is the one the shell expects.
+bool initialise(HWND dialog) {
+    if (!SetUpFormBar(dialog, IDR_ASK_TRACKER_MENU)) {
+        return false;
+    }
+    if (GetDlgItem(dialog, IDC_TRACKER_NUMBER) != nullptr) {
+        SetDlgItemText(dialog, IDC_TRACKER_NUMBER, theApp.trackerNumber);
+    }
+    if (theApp.placeInInbox == 0) {
+        SendDlgItemMessage(dialog, IDC_DONT_PLACE_TO_INBOX, BM_SETCHECK, BST_CHECKED, 0);
+    }
+    return true;
+}
+
+void readChoices(HWND dialog) {
+    GetDlgItemText(dialog, IDC_TRACKER_NUMBER, theApp.trackerNumber, kNumberUnits);
+    const LRESULT check = SendDlgItemMessage(dialog, IDC_DONT_PLACE_TO_INBOX, BM_GETCHECK, 0, 0);
+    theApp.placeInInbox = check == LRESULT(BST_CHECKED) ? 0 : 1;
+}
+
+// A failed close costs the user nothing; it is only noted.
+void closeService(SMS_HANDLE sms) {
+    if (FAILED(SmsClose(sms))) {
+        char line[256];
+        std::snprintf(line, sizeof line, "%s: DEBUGCHK failed in file %s at line %d \r\n",
+                      "Unknown", __FILE__, __LINE__);
+        OutputDebugStringW(core::FromUtf8(line).c_str());
+    }
+}
+
+} // namespace
+
+void AskTrackerDialog() {
+    DialogBoxParam(theApp.instance, MAKEINTRESOURCE(IDD_ASK_TRACKER), nullptr, AskTrackerDialogProc,
+                   0);
+}
+
+BOOL AskTrackerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    static const FormActions kActions{initialise, SendPositionRequest};
+    return FormProcedure(kActions, dialog, message, wParam, lParam);
+}
+
+void SendPositionRequest(HWND dialog) {
+    readChoices(dialog);
+    SyncInboxSignal();
+    SMS_HANDLE sms = nullptr;
+    if (FAILED(SmsOpen(SMS_MSGTYPE_TEXT, SMS_MODE_SEND, &sms, nullptr))) {
+        MessageBox(nullptr, u"Error in SmsOpen()!", u"Error", MB_ICONERROR);
+        return;
+    }
+    SMS_ADDRESS destination{};
+    destination.smsatAddressType = SMSAT_INTERNATIONAL;
+    std::char_traits<char16_t>::copy(
+        destination.ptsAddress, theApp.trackerNumber,
+        std::min<std::size_t>(std::char_traits<char16_t>::length(theApp.trackerNumber),
+                              SMS_MAX_ADDRESS_LENGTH));
+    TEXT_PROVIDER_SPECIFIC_DATA provider;
+    std::memset(&provider, 0, sizeof provider);
+    provider.dwMessageOptions = 0; // no status report
+    provider.psMessageClass = PS_MESSAGE_CLASS1;
+    provider.psReplaceOption = PSRO_NONE;
+    provider.dwHeaderDataSize = 0;
+    SMS_MESSAGE_ID id = 0;
+    const HRESULT sent = SmsSendMessage(
+        sms, nullptr, &destination, nullptr, reinterpret_cast<const BYTE*>(kRequestText),
+        DWORD((std::size(kRequestText) - 1) * sizeof(WCHAR)),
+        reinterpret_cast<const BYTE*>(&provider), DWORD(sizeof provider), SMSDE_OPTIMAL, 0, &id);
+    if (FAILED(sent)) {
+        MessageBox(nullptr, u"Error sending message.", u"Send SMS", MB_ICONERROR);
+    } else {
+        MessageBox(nullptr, u"Message has been sent.", u"Send SMS", MB_OK);
+    }
+    closeService(sms);
+}
