@@ -2,7 +2,6 @@
 #include "core/utf8.h"
 
 #include "c_numbers.h"
-#include "platform/system/kernel.h"
 
 #include <charconv>
 #include <cmath>
@@ -46,7 +45,7 @@ std::string sign(const CoordinateParts& p) {
 // on every paint, and painting makes nothing on the heap.
 class PositionWriter {
 public:
-    explicit PositionWriter(WCHAR (&text)[kPositionTextUnits]) : text_(text) {}
+    explicit PositionWriter(char16_t (&text)[kPositionTextUnits]) : text_(text) {}
     ~PositionWriter() { text_[length_] = 0; }
 
     void put(char16_t c) {
@@ -97,7 +96,7 @@ public:
 
 private:
     static constexpr char16_t kDegree = u'\u00B0';
-    WCHAR (&text_)[kPositionTextUnits];
+    char16_t (&text_)[kPositionTextUnits];
     std::size_t length_ = 0;
 };
 
@@ -156,7 +155,7 @@ CoordinateParts SplitCoordinate(float v) {
 }
 
 void FormatPositionText(std::int32_t format, float latitude, float longitude,
-                        WCHAR (&text)[kPositionTextUnits]) {
+                        char16_t (&text)[kPositionTextUnits]) {
     PositionWriter out(text);
     switch (format) {
     case Degrees:
@@ -180,7 +179,7 @@ void FormatPositionText(std::int32_t format, float latitude, float longitude,
 }
 
 std::u16string PositionText(std::int32_t format, float latitude, float longitude) {
-    WCHAR text[kPositionTextUnits];
+    char16_t text[kPositionTextUnits];
     FormatPositionText(format, latitude, longitude, text);
     return text;
 }

@@ -3,7 +3,6 @@
 // Splitting is in single precision with truncation toward zero.
 #pragma once
 
-#include "platform/system/types.h"
 
 #include <cstdint>
 #include <string>
@@ -20,6 +19,10 @@ enum InputFormat : std::int32_t {
     InputDegreesMinutes = 1,
     InputDegreesMinutesSeconds = 2,
 };
+
+// The notations before the user chooses any.
+constexpr std::int32_t kDefaultDisplayFormat = Degrees;
+constexpr std::int32_t kDefaultInputFormat = InputDegrees;
 
 // x - trunc(x): the signed part below one.
 float FractionalPart(float x);
@@ -39,7 +42,7 @@ constexpr int kPositionTextUnits = 128;
 // The position text, latitude first, into a buffer of kPositionTextUnits
 // units. Off, and any value outside the four formats, give the empty text.
 void FormatPositionText(std::int32_t format, float latitude, float longitude,
-                        WCHAR (&text)[kPositionTextUnits]);
+                        char16_t (&text)[kPositionTextUnits]);
 std::u16string PositionText(std::int32_t format, float latitude, float longitude);
 
 // The go-to fields of one coordinate, in dialog order: degrees and fraction

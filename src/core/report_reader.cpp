@@ -10,7 +10,7 @@ namespace {
 constexpr int kTokenBytes = 100; // 99 characters and the terminator
 
 // Converts the token t[first..last] as atof does, one byte per character.
-float convert(const WCHAR* text, int first, int last) {
+float convert(const char16_t* text, int first, int last) {
     char bytes[kTokenBytes];
     const int length = std::min(last - first + 1, kTokenBytes - 1);
     for (int i = 0; i < length; ++i) {
@@ -22,7 +22,7 @@ float convert(const WCHAR* text, int first, int last) {
 
 // Steps back from *at over units of one kind (number or separator); false
 // when that would step onto the first character.
-bool stepBackOver(const WCHAR* text, int* at, bool numbers) {
+bool stepBackOver(const char16_t* text, int* at, bool numbers) {
     while (IsNumberChar(text[*at]) == numbers) {
         if (--*at == 0) {
             return false;
@@ -32,7 +32,7 @@ bool stepBackOver(const WCHAR* text, int* at, bool numbers) {
 }
 
 // The token ending at *at, which moves to the separator before it.
-bool readToken(const WCHAR* text, int* at, float* value) {
+bool readToken(const char16_t* text, int* at, float* value) {
     const int last = *at;
     if (!stepBackOver(text, at, true)) {
         return false;
@@ -43,11 +43,11 @@ bool readToken(const WCHAR* text, int* at, float* value) {
 
 } // namespace
 
-bool IsNumberChar(WCHAR c) {
+bool IsNumberChar(char16_t c) {
     return (c >= u'0' && c <= u'9') || c == u'.';
 }
 
-bool ScanTrackerReport(const WCHAR* text, float* longitude, float* latitude) {
+bool ScanTrackerReport(const char16_t* text, float* longitude, float* latitude) {
     const int n = int(std::char_traits<char16_t>::length(text));
     if (n < 2) {
         return false;
@@ -57,7 +57,7 @@ bool ScanTrackerReport(const WCHAR* text, float* longitude, float* latitude) {
            stepBackOver(text, &at, false) && readToken(text, &at, latitude);
 }
 
-int CountNumberTokens(const WCHAR* text, int length) {
+int CountNumberTokens(const char16_t* text, int length) {
     int count = 0;
     bool inToken = false, hasDigit = false;
     for (int i = 0; i <= length; ++i) {

@@ -2,17 +2,16 @@
 // longitude. Pure functions, shared by the viewer and the gate daemon.
 #pragma once
 
-#include "platform/system/types.h"
 
 // The digits and the dot; every other unit separates numbers.
-bool IsNumberChar(WCHAR c);
+bool IsNumberChar(char16_t c);
 
 // Reads the text backwards from its end, never looking at its first
 // character: the last number token is the longitude, stored in *longitude
 // before the latitude is looked for; the token before it the latitude. A
 // token is read as atof reads it (a second dot ends it); one longer than 99
 // characters is cut to its first 99. True when both were found.
-bool ScanTrackerReport(const WCHAR* text, float* longitude, float* latitude);
+bool ScanTrackerReport(const char16_t* text, float* longitude, float* latitude);
 
 // How many number tokens with at least one digit the text holds.
-int CountNumberTokens(const WCHAR* text, int length);
+int CountNumberTokens(const char16_t* text, int length);

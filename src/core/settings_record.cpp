@@ -2,7 +2,6 @@
 
 #include "coordinate_formats.h"
 
-#include "viewer/view_state.h"
 
 #include <cmath>
 #include <cstring>
@@ -87,7 +86,7 @@ void DecodeSettings(const std::uint8_t* bytes, std::size_t size, SettingsRecord*
     if (size >= kNumberAt + 2 * kSettingsNumberUnits) {
         for (int i = 0; i < kSettingsNumberUnits; ++i) {
             r->trackerNumber[i] =
-                WCHAR(bytes[kNumberAt + 2 * i] | bytes[kNumberAt + 2 * i + 1] << 8);
+                char16_t(bytes[kNumberAt + 2 * i] | bytes[kNumberAt + 2 * i + 1] << 8);
         }
     }
     r->trackerNumber[kSettingsNumberUnits - 1] = 0;

@@ -4,7 +4,6 @@
 // tracker's number from it too.
 #pragma once
 
-#include "platform/system/types.h"
 
 #include <array>
 #include <cstddef>
@@ -19,7 +18,7 @@ struct SettingsRecord {
     float gpsLongitude;
     float gpsLatitude;
     std::uint8_t placeInInbox;
-    WCHAR trackerNumber[kSettingsNumberUnits];
+    char16_t trackerNumber[kSettingsNumberUnits];
     std::int32_t displayFormat;
     std::int32_t inputFormat;
 };

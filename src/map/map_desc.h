@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-constexpr std::uint32_t kTileSide = 256;
+#include "core/map_limits.h"
 
 struct TMapDesc {
     std::uint32_t width = 0;  // map width in pixels

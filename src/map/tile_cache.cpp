@@ -1,5 +1,7 @@
 #include "tile_cache.h"
 
+#include "core/map_limits.h"
+
 #include "platform/system/kernel.h"
 
 #include <algorithm>
@@ -33,10 +35,9 @@ void TileCache::trim() {
 }
 
 std::size_t TileCache::CapacityForView(int width, int height) {
-    constexpr long long kSide = 256;
     // A view touches at most ceil(side / 256) + 1 cells across; the ring adds two.
-    const long long columns = (std::max(width, 0) + kSide - 1) / kSide + 3;
-    const long long rows = (std::max(height, 0) + kSide - 1) / kSide + 3;
+    const long long columns = (std::max(width, 0) + kTileSide - 1) / kTileSide + 3;
+    const long long rows = (std::max(height, 0) + kTileSide - 1) / kTileSide + 3;
     return std::size_t(std::max<long long>(kMaxEntries, std::min(columns * rows, 1LL << 20)));
 }
 

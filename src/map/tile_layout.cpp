@@ -1,5 +1,7 @@
 #include "tile_layout.h"
 
+#include "core/view_geometry.h"
+
 #include <cmath>
 
 namespace {
@@ -20,12 +22,10 @@ std::optional<TileGrid> ComputeTileGrid(const TMapDesc& desc, float lon, float l
         return std::nullopt;
     }
     const int T = int(side);
-    const float ux = desc.xscale / zoom;
-    const float uy = desc.yscale / zoom;
-    const float viewLeft = lon - (float(width) * 0.5f) * ux;
-    const float viewTop = lat - (float(height) * 0.5f) * uy;
-    const float fx = (viewLeft - desc.left) / ux;
-    const float fy = (viewTop - desc.top) / uy;
+    const float viewLeft = ViewEdge(lon, width, desc.xscale, zoom);
+    const float viewTop = ViewEdge(lat, height, desc.yscale, zoom);
+    const float fx = PixelsForDegrees(viewLeft - desc.left, desc.xscale, zoom);
+    const float fy = PixelsForDegrees(viewTop - desc.top, desc.yscale, zoom);
     if (!fitsInt32(fx) || !fitsInt32(fy)) {
         return std::nullopt;
     }

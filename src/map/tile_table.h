@@ -9,9 +9,7 @@
 #include <string>
 #include <vector>
 
-// The most tiles a map may have: 2^24, a 64 MiB offset table, far beyond any
-// real map (a 4096 x 4096-tile map is a million pixels on a side).
-constexpr std::uint32_t kMaxTiles = 1u << 24;
+#include "core/map_limits.h"
 
 // Reads the tile count. Fails when the file is shorter than four bytes or
 // the count is beyond kMaxTiles.

@@ -1,5 +1,6 @@
 #include "smsgate.h"
 
+#include "platform/system/files.h"
 #include "platform/system/private_files.h"
 #include "platform/telephony/class_registry.h"
 
@@ -74,7 +75,8 @@ public:
 };
 
 std::string autostartPath() {
-    return platform::ConfigHome() + "/autostart/" + kGateAutostartName;
+    const std::string home = platform::ConfigHome();
+    return home.empty() ? home : home + "/autostart/" + kGateAutostartName;
 }
 
 // This library's own file, wherever it was loaded from.
@@ -116,6 +118,10 @@ std::string autostartEntry(const std::string& daemon) {
 
 bool writeAutostart(const std::string& daemon, std::string* reason) {
     const std::string path = autostartPath();
+    if (path.empty()) {
+        *reason = "no configuration folder (neither XDG_CONFIG_HOME nor HOME is set)";
+        return false;
+    }
     return platform::MakePrivateFolder(platform::FolderOf(path), reason) &&
            platform::ReplaceFile(path, autostartEntry(daemon), 0644, reason);
 }
@@ -138,7 +144,8 @@ extern "C" LONG RegisterRuleComponent() {
 
 extern "C" LONG UnregisterRuleComponent() {
     const bool entry = platform::RemoveClassEntry(CLSID_RuleComponent);
-    const bool autostart = ::unlink(autostartPath().c_str()) == 0 || errno == ENOENT;
+    const std::string path = autostartPath();
+    const bool autostart = path.empty() || ::unlink(path.c_str()) == 0 || errno == ENOENT;
     return entry && autostart ? S_OK : E_FAIL;
 }
 

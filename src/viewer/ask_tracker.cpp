@@ -1,6 +1,8 @@
 #include "ask_tracker.h"
 #include "core/utf8.h"
 
+#include "core/tracker_protocol.h"
+
 #include "inbox_signal.h"
 
 #include "app_state.h"
@@ -20,7 +22,6 @@
 namespace {
 
 constexpr int kNumberUnits = 128; // 127 characters and the terminator
-const WCHAR kRequestText[] = u"request";
 
 // The form's own initialisation; the order is the one the shell expects.
 bool initialise(HWND dialog) {

@@ -1,8 +1,8 @@
 #include "inbox_signal.h"
 
-#include "app_state.h"
+#include "core/tracker_protocol.h"
 
-const WCHAR* const kInboxSignalName = u"tarvomutex";
+#include "app_state.h"
 
 void SyncInboxSignal() {
     if (theApp.placeInInbox != 0) {

@@ -7,5 +7,3 @@
 
 // Creates or closes the mutex to match AppState::placeInInbox.
 void SyncInboxSignal();
-
-extern const WCHAR* const kInboxSignalName;

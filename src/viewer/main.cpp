@@ -1,3 +1,4 @@
+#include "main_window.h"
 #include "startup.h"
 
 #include "viewer/res/resources.h"
@@ -12,12 +13,6 @@
 
 namespace {
 
-#ifdef TARVO_POCKETPC
-#define ZOOM_OUT_KEY "3"
-#else
-#define ZOOM_OUT_KEY "2"
-#endif
-
 const char kHelp[] =
     "usage: %s [--screen WxH|full]\n"
     "An offline map viewer that finds a TR-101 tracker by SMS. It shows map.dt1 + map.dt2\n"
@@ -30,7 +25,7 @@ const char kHelp[] =
     "\n"
     "keys:\n"
     "  arrows               pan\n"
-    "  1 / " ZOOM_OUT_KEY "                zoom in / out (also Page Up / Page Down)\n"
+    "  1 / %c                zoom in / out (also Page Up / Page Down)\n"
     "  F1                   Options menu (left soft key)\n"
     "  F2                   Exit (right soft key)\n"
     "  Escape               Back: leaves the viewer, which keeps running\n"
@@ -43,7 +38,7 @@ int takeOptions(int* argc, char** argv) {
     for (int i = 1; i < *argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
-            std::printf(kHelp, argv[0]);
+            std::printf(kHelp, argv[0], kZoomOutKey);
             return 0;
         }
         std::string screen;

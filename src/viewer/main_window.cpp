@@ -1,5 +1,7 @@
 #include "main_window.h"
 
+#include "core/view_geometry.h"
+
 #include "commands.h"
 #include "paint_view.h"
 #include "startup.h"
@@ -49,8 +51,9 @@ LRESULT onPaint(HWND hwnd) {
     return 0;
 }
 
+// A key pans 30 screen pixels at the current zoom.
 void pan(float* coordinate, float scale, float direction) {
-    *coordinate = *coordinate + direction * (30.0f * scale) / theView.zoom;
+    *coordinate = *coordinate + direction * DegreesForPixels(30.0f, scale, theView.zoom);
     RepaintView();
 }
 
@@ -69,15 +72,9 @@ void goHome() {
     HWND home = FindWindow(u"DesktopExplorerWindow", nullptr);
     if (home != nullptr && IsWindow(home)) {
         ShowWindow(home, SW_SHOWNA);
-        SetForegroundWindow(reinterpret_cast<HWND>(reinterpret_cast<std::uintptr_t>(home) | 1));
+        SetForegroundWindow(WithOwnedWindows(home));
     }
 }
-
-#ifdef TARVO_POCKETPC
-constexpr short kZoomOutKey = '3';
-#else
-constexpr short kZoomOutKey = '2';
-#endif
 
 // The first matching row wins; every key is consumed here.
 LRESULT onKeyDown(WPARAM wParam) {

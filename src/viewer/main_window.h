@@ -17,3 +17,10 @@ void UpdateMenuChecks(HMENU menu);
 // pixels, which the layout draws and paints quickly.
 constexpr float kMinZoom = 1.0f / 16;
 constexpr float kMaxZoom = 16.0f;
+
+// The character key that zooms out ('1' zooms in).
+#ifdef TARVO_POCKETPC
+constexpr char kZoomOutKey = '3';
+#else
+constexpr char kZoomOutKey = '2';
+#endif

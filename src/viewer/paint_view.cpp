@@ -1,5 +1,7 @@
 #include "paint_view.h"
 
+#include "core/view_geometry.h"
+
 #include "app_state.h"
 #include "core/coordinate_formats.h"
 #include "map/map_package.h"
@@ -25,12 +27,12 @@ void drawCross(HDC dc, COLORREF colour, int x, int y) {
 // Where the last tracker position falls on the screen: the same
 // degrees-per-pixel scale the tiles are laid out with.
 POINT gpsPosition(const TMapDesc& desc) {
-    const float ux = desc.xscale / theView.zoom;
-    const float uy = desc.yscale / theView.zoom;
-    const float gx =
-        (theView.gpsLongitude - theView.centreLongitude) / ux + float(theApp.viewWidth / 2);
-    const float gy =
-        (theView.gpsLatitude - theView.centreLatitude) / uy + float(theApp.viewHeight / 2);
+    const float gx = PixelsForDegrees(theView.gpsLongitude - theView.centreLongitude,
+                                      desc.xscale, theView.zoom) +
+                     float(theApp.viewWidth / 2);
+    const float gy = PixelsForDegrees(theView.gpsLatitude - theView.centreLatitude, desc.yscale,
+                                      theView.zoom) +
+                     float(theApp.viewHeight / 2);
     // Far off-screen positions are clamped well outside the view rather than
     // converted out of range; the cross is clipped away either way.
     auto toInt = [](float v) {

@@ -1,6 +1,8 @@
 #include "startup.h"
 #include "core/utf8.h"
 
+#include "core/tracker_protocol.h"
+
 #include "main_window.h"
 #include "program_directory.h"
 
@@ -15,8 +17,6 @@
 #include "platform/windows/gapi.h"
 #include "platform/windows/shell.h"
 
-const WCHAR* const kMainWindowClass = u"TARVO";
-const WCHAR* const kMainWindowTitle = u"tarvo";
 
 namespace {
 
@@ -31,18 +31,13 @@ void setInitialView() {
     theView.inputFormat = kDefaultInputFormat;
 }
 
-// The window's handle with its lowest bit set: bring its owned windows too.
-HWND withOwnedWindows(HWND hwnd) {
-    return reinterpret_cast<HWND>(reinterpret_cast<std::uintptr_t>(hwnd) | 1);
-}
-
 } // namespace
 
 bool OpenMapAndView() {
     theApp.placeInInbox = 0;
     std::u16string prefix;
     if (!GetMapPrefix(&prefix)) {
-        MessageBox(nullptr, u"the program's folder path is too long", kMainWindowTitle,
+        MessageBox(nullptr, u"the program's folder path is too long", kViewerWindowTitle,
                    MB_OK | MB_ICONERROR);
         return false;
     }
@@ -51,7 +46,7 @@ bool OpenMapAndView() {
         // Deliberately not quiet: a viewer without its map is an error that a
         // user, or a script, must see.
         const std::u16string reason = core::FromUtf8(theApp.mapPackage->errorText());
-        MessageBox(nullptr, reason.c_str(), kMainWindowTitle, MB_OK | MB_ICONERROR);
+        MessageBox(nullptr, reason.c_str(), kViewerWindowTitle, MB_OK | MB_ICONERROR);
         return false;
     }
     setInitialView();
@@ -78,16 +73,16 @@ bool SetUpInstance(HINSTANCE instance, int showCommand) {
 #ifdef TARVO_POCKETPC
     SHInitExtraControls();
 #endif
-    HWND running = FindWindow(kMainWindowClass, kMainWindowTitle);
+    HWND running = FindWindow(kViewerWindowClass, kViewerWindowTitle);
     if (running != nullptr) {
-        SetForegroundWindow(withOwnedWindows(running));
+        SetForegroundWindow(WithOwnedWindows(running));
         return false;
     }
-    if (RegisterMainClass(instance, kMainWindowClass) == 0) {
+    if (RegisterMainClass(instance, kViewerWindowClass) == 0) {
         return false;
     }
     LoadSettings();
-    HWND hwnd = CreateWindowEx(0, kMainWindowClass, kMainWindowTitle, WS_VISIBLE, CW_USEDEFAULT,
+    HWND hwnd = CreateWindowEx(0, kViewerWindowClass, kViewerWindowTitle, WS_VISIBLE, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                                instance, nullptr);
     if (hwnd == nullptr) {

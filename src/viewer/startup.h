@@ -3,8 +3,6 @@
 
 #include "platform/windows/window.h"
 
-extern const WCHAR* const kMainWindowClass; // "TARVO"
-extern const WCHAR* const kMainWindowTitle; // "tarvo"
 
 // The program: opens the map next to the executable, sets up the view and
 // the window, and runs the message loop. Returns the exit code.

@@ -3,6 +3,8 @@
 // thread only.
 #pragma once
 
+#include "core/coordinate_formats.h"
+
 #include <cstdint>
 
 struct ViewState {
@@ -18,7 +20,5 @@ struct ViewState {
 // The last tracker position before any report or settings file.
 constexpr float kInitialGpsLongitude = 30.61834f;
 constexpr float kInitialGpsLatitude = 50.40301f;
-constexpr std::int32_t kDefaultDisplayFormat = 1; // degrees
-constexpr std::int32_t kDefaultInputFormat = 0;   // degrees
 
 extern ViewState theView;

@@ -77,7 +77,7 @@ TEST(PositionText, ShowsTheThreeNotationsLatitudeFirst) {
 
 // It is formatted on every paint, which makes nothing on the heap.
 TEST(PositionText, IsFormattedWithoutAllocating) {
-    WCHAR text[kPositionTextUnits];
+    char16_t text[kPositionTextUnits];
     for (int format : {Degrees, DegreesMinutes, DegreesMinutesSeconds}) {
         const long before = allocations;
         FormatPositionText(format, -50.4501f, 30.5234f, text);

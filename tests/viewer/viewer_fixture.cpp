@@ -1,5 +1,7 @@
 #include "viewer_fixture.h"
 
+#include "core/tracker_protocol.h"
+
 #include "map/map_package.h"
 #include "viewer/app_state.h"
 #include "viewer/res/resources.h"
@@ -18,7 +20,7 @@ void ViewerTest::TearDown() {
     if (started && IsWindow(theApp.mainWindow)) {
         exitViewer();
     }
-    UnregisterClass(kMainWindowClass, theApp.instance);
+    UnregisterClass(kViewerWindowClass, theApp.instance);
     delete theApp.mapPackage;
     theApp = AppState{};
     theView = ViewState{};
@@ -40,7 +42,7 @@ bool ViewerTest::start() {
 int ViewerTest::exitViewer() {
     command(8);
     const int code = RunMessageLoop();
-    UnregisterClass(kMainWindowClass, theApp.instance);
+    UnregisterClass(kViewerWindowClass, theApp.instance);
     started = false;
     return code;
 }

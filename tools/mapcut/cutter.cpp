@@ -1,5 +1,7 @@
 #include "cutter.h"
 
+#include "core/map_limits.h"
+
 #include "package_files.h"
 
 #include <algorithm>
@@ -17,7 +19,7 @@ namespace mapcut {
 
 namespace {
 
-constexpr std::uint32_t kSide = 256;
+constexpr std::uint32_t kSide = kTileSide;
 constexpr std::uint32_t kBatchTiles = 32;
 
 struct Batch {

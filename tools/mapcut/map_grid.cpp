@@ -1,5 +1,7 @@
 #include "map_grid.h"
 
+#include "core/map_limits.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -11,8 +13,6 @@ namespace mapcut {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr std::uint32_t kTileSide = 256;
-constexpr std::uint64_t kMaxTiles = std::uint64_t(1) << 24; // what the viewer accepts
 
 struct Transformer {
     void* arg = nullptr;

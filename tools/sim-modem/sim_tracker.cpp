@@ -1,5 +1,7 @@
 #include "sim_tracker.h"
 
+#include "core/tracker_protocol.h"
+
 #include <QFile>
 #include <QTextStream>
 #include <algorithm>
@@ -55,7 +57,7 @@ bool SimTracker::isRequest(const QString& number, const QString& text) const {
     // not) as long as that is a whole subscriber number.
     const bool same = to == mine || (std::min(to.size(), mine.size()) >= 6 &&
                                      (mine.endsWith(to) || to.endsWith(mine)));
-    return !to.isEmpty() && same && text.trimmed().compare("request", Qt::CaseInsensitive) == 0;
+    return !to.isEmpty() && same && text.trimmed().compare(QString::fromUtf16(kRequestText), Qt::CaseInsensitive) == 0;
 }
 
 QString SimTracker::nextReport() {

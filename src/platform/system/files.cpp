@@ -71,8 +71,20 @@ bool makeFolders(const std::string& path) {
 
 } // namespace
 
+std::string ConfigHome() {
+    return baseFolder("XDG_CONFIG_HOME", ".config");
+}
+
+std::string DataHome() {
+    return baseFolder("XDG_DATA_HOME", ".local/share");
+}
+
+std::string StateHome() {
+    return baseFolder("XDG_STATE_HOME", ".local/state");
+}
+
 std::string UserConfigFolder(const std::string& application) {
-    const std::string base = baseFolder("XDG_CONFIG_HOME", ".config");
+    const std::string base = ConfigHome();
     if (base.empty() || !makeFolders(base + "/" + application)) {
         return "";
     }
@@ -80,7 +92,7 @@ std::string UserConfigFolder(const std::string& application) {
 }
 
 std::string UserDataFolder(const std::string& application) {
-    const std::string base = baseFolder("XDG_DATA_HOME", ".local/share");
+    const std::string base = DataHome();
     return base.empty() ? "" : base + "/" + application + "/";
 }
 

@@ -19,10 +19,17 @@ bool IsRegularFile(const std::string& path);
 // bits count too, so that a folder made read-only is read-only for root.
 bool IsWritableFolder(const std::string& folder);
 
+// The user's base folders: $XDG_CONFIG_HOME (else ~/.config),
+// $XDG_DATA_HOME (else ~/.local/share) and $XDG_STATE_HOME (else
+// ~/.local/state), each only when it is an absolute path; empty when there
+// is no home folder to put them in.
+std::string ConfigHome();
+std::string DataHome();
+std::string StateHome();
+
 // The user's folders for an application, ending in '/': its configuration
-// ($XDG_CONFIG_HOME/NAME/, else ~/.config/NAME/), made (mode 0700) when
-// missing, and its data ($XDG_DATA_HOME/NAME/, else ~/.local/share/NAME/),
-// only named. Empty when there is no home folder to put them in.
+// (CONFIG_HOME/NAME/), made (mode 0700) when missing, and its data
+// (DATA_HOME/NAME/), only named. Empty when there is no home folder.
 std::string UserConfigFolder(const std::string& application);
 std::string UserDataFolder(const std::string& application);
 

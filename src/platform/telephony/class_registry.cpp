@@ -1,5 +1,6 @@
 #include "class_registry.h"
 
+#include "platform/system/files.h"
 #include "platform/system/private_files.h"
 
 #include <cerrno>
@@ -15,7 +16,8 @@ namespace platform {
 namespace {
 
 std::string classFolder() {
-    return ConfigHome() + "/tarvo/classes";
+    const std::string home = ConfigHome();
+    return home.empty() ? home : home + "/tarvo/classes";
 }
 
 // Why the file (or folder) is not this user's alone, or empty when it is.
@@ -43,15 +45,6 @@ bool ownedAndClosed(const std::string& path, std::string* reason) {
 
 } // namespace
 
-std::string ConfigHome() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg != nullptr && xdg[0] == '/') {
-        return xdg;
-    }
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : "") + "/.config";
-}
-
 std::string ClsidString(const GUID& c) {
     char text[39];
     std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
@@ -61,16 +54,21 @@ std::string ClsidString(const GUID& c) {
 }
 
 std::string ClassEntryPath(const GUID& clsid) {
-    return classFolder() + "/" + ClsidString(clsid);
+    return classFolder().empty() ? "" : classFolder() + "/" + ClsidString(clsid);
 }
 
 bool WriteClassEntry(const GUID& clsid, const std::string& library, std::string* reason) {
+    if (classFolder().empty()) {
+        *reason = "no configuration folder (neither XDG_CONFIG_HOME nor HOME is set)";
+        return false;
+    }
     return MakePrivateFolder(classFolder(), reason) &&
            ReplaceFile(ClassEntryPath(clsid), library + "\n", 0600, reason);
 }
 
 bool RemoveClassEntry(const GUID& clsid) {
-    return ::unlink(ClassEntryPath(clsid).c_str()) == 0 || errno == ENOENT;
+    const std::string entry = ClassEntryPath(clsid);
+    return entry.empty() || ::unlink(entry.c_str()) == 0 || errno == ENOENT;
 }
 
 bool IsTrustedFile(const std::string& path, std::string* reason) {
@@ -92,6 +90,9 @@ ClassLookup FindClassLibrary(const GUID& clsid, std::string* library, std::strin
     const ClassLookup lookup = [&] {
         const std::string entry = ClassEntryPath(clsid);
         std::ifstream in(entry);
+        if (entry.empty()) {
+            return ClassLookup::NotRegistered;
+        }
         if (!in) {
             return ClassLookup::NotRegistered;
         }

@@ -11,10 +11,8 @@
 
 namespace platform {
 
-// $XDG_CONFIG_HOME, or ~/.config when it is unset or not absolute.
-std::string ConfigHome();
-
 std::string ClsidString(const GUID& clsid);
+// Empty when the user has no configuration folder (no home folder).
 std::string ClassEntryPath(const GUID& clsid);
 
 // Writes the entry (folders made private to the user, the file created

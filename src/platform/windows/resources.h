@@ -4,6 +4,7 @@
 
 #include "platform/system/types.h"
 
+#include <cstddef>
 #include <cstdint>
 
 // Resource names: a number in the low 16 bits of a pointer-sized value.
@@ -26,6 +27,16 @@ struct MenuResource {
     const MenuResourceItem* items;
     int count;
 };
+
+// A popup item and a menu over arrays of items, counted by the arrays.
+template <std::size_t N>
+constexpr MenuResourceItem Popup(LPCWSTR text, const MenuResourceItem (&items)[N]) {
+    return {text, 0, items, int(N)};
+}
+template <std::size_t N>
+constexpr MenuResource Menu(int id, const MenuResourceItem (&items)[N]) {
+    return {id, items, int(N)};
+}
 
 struct IconResource {
     int id;

@@ -108,8 +108,11 @@ BOOL IsWindow(HWND hwnd);
 // process or another of the same user.
 HWND FindWindow(LPCWSTR className, LPCWSTR title);
 // Brings the window to the front and activates it. A handle with its lowest
-// bit set also brings the windows it owns.
+// bit set (WithOwnedWindows) also brings the windows it owns.
 BOOL SetForegroundWindow(HWND hwnd);
+inline HWND WithOwnedWindows(HWND hwnd) {
+    return reinterpret_cast<HWND>(reinterpret_cast<std::uintptr_t>(hwnd) | 1);
+}
 // Gives the keyboard focus to a control; given a dialog, to the control that
 // had it last there, else to the dialog's first tab stop. Returns the window
 // that had the focus.

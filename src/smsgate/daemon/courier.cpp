@@ -1,5 +1,7 @@
 #include "courier.h"
 
+#include "core/tracker_protocol.h"
+
 #include "platform/system/kernel.h"
 #include "platform/windows/window.h"
 
@@ -39,7 +41,7 @@ void Courier::drop() {
 
 // Only this thread uses the window functions of the platform.
 bool Courier::deliver(const Report& report, bool* deleteIt) {
-    HWND viewer = FindWindow(u"TARVO", u"tarvo");
+    HWND viewer = FindWindow(kViewerWindowClass, kViewerWindowTitle);
     if (viewer == nullptr) {
         return false;
     }
@@ -50,7 +52,7 @@ bool Courier::deliver(const Report& report, bool* deleteIt) {
                             SMTO_NOTIMEOUTIFNOTHUNG, 0, &result)) {
         return false; // the viewer went away before it had taken the report
     }
-    *deleteIt = platform::NamedMutexExists(u"tarvomutex");
+    *deleteIt = platform::NamedMutexExists(kInboxSignalName);
     return true;
 }
 

@@ -69,12 +69,13 @@ int main(int argc, char** argv) {
         "smsgate keeps it).",
         "FILE",
         QString::fromStdString(platform::UserFilesFolder(folder, "tarvo") + "settings.dat"));
-    const QString state =
-        qEnvironmentVariable("XDG_STATE_HOME", QDir::homePath() + "/.local/state");
+    const QString state = QString::fromStdString(platform::StateHome());
     const QCommandLineOption log("delivered-log",
                                  "Where the delivered messages are remembered (default "
                                  "$XDG_STATE_HOME/tarvo/smsgate-delivered).",
-                                 "FILE", state + "/tarvo/smsgate-delivered");
+                                 "FILE",
+                                 // Without a home folder the log lives in memory.
+                                 state.isEmpty() ? state : state + "/tarvo/smsgate-delivered");
     parser.addOptions({settings, log});
     parser.process(app);
     if (!claimSingleInstance()) {

@@ -1,5 +1,7 @@
 #include "recognition.h"
 
+#include "core/tracker_protocol.h"
+
 #include "core/report_reader.h"
 #include "core/settings_record.h"
 
@@ -71,11 +73,11 @@ bool SameNumber(const QString& a, const QString& b) {
 }
 
 bool IsRequestText(const QString& text) {
-    return text.trimmed().compare("request", Qt::CaseInsensitive) == 0;
+    return text.trimmed().compare(QString::fromUtf16(kRequestText), Qt::CaseInsensitive) == 0;
 }
 
 bool HoldsTwoNumbers(const QString& text) {
-    return CountNumberTokens(reinterpret_cast<const WCHAR*>(text.utf16()), int(text.size())) >= 2;
+    return CountNumberTokens(reinterpret_cast<const char16_t*>(text.utf16()), int(text.size())) >= 2;
 }
 
 void TrackerNumbers::addRequest(const QString& number, const QDateTime& when) {

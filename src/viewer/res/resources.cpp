@@ -22,43 +22,43 @@ const MenuResourceItem kTracker[] = {
 };
 
 const MenuResourceItem kDisplayFormat[] = {
-    {u"Off", 32793},
-    {u"#.#######\u00B0", 32794},
-    {u"##\u00B0##.###'", 32795},
-    {u"##\u00B0##'##.#''", 32796},
+    {u"Off", IDM_DISPLAY_OFF},
+    {u"#.#######\u00B0", IDM_DISPLAY_OFF + 1},
+    {u"##\u00B0##.###'", IDM_DISPLAY_OFF + 2},
+    {u"##\u00B0##'##.#''", IDM_DISPLAY_DMS},
 };
 
 const MenuResourceItem kInputFormat[] = {
-    {u"##.######\u00B0", 32797},
-    {u"##\u00B0##.###'", 32798},
-    {u"##\u00B0##'##.#''", 32799},
+    {u"##.######\u00B0", IDM_INPUT_DEGREES},
+    {u"##\u00B0##.###'", IDM_INPUT_DEGREES + 1},
+    {u"##\u00B0##'##.#''", IDM_INPUT_DMS},
 };
 
 const MenuResourceItem kOptions[] = {
-    {u"Go to...", 0, kGoTo, 3},
-    {u"TR-101", 0, kTracker, 2},
-    {u"Display format", 0, kDisplayFormat, 4},
-    {u"Input format", 0, kInputFormat, 3},
+    Popup(u"Go to...", kGoTo),
+    Popup(u"TR-101", kTracker),
+    Popup(u"Display format", kDisplayFormat),
+    Popup(u"Input format", kInputFormat),
     {u"About...", IDM_ABOUT},
 };
 
 const MenuResourceItem kMainMenu[] = {
-    {u"Options", 0, kOptions, 5},
+    Popup(u"Options", kOptions),
     {u"Exit", IDM_EXIT},
 };
 
 const MenuResource kMenus[] = {
-    {IDR_MAIN_MENU, kMainMenu, 2},
-    {IDR_DIALOG_MENU, kGotoMenuItems, kGotoMenuItemCount},
-    {IDR_ASK_TRACKER_MENU, kAskTrackerMenuItems, kAskTrackerMenuItemCount},
+    Menu(IDR_MAIN_MENU, kMainMenu),
+    Menu(IDR_DIALOG_MENU, kGotoMenuItems),
+    Menu(IDR_ASK_TRACKER_MENU, kAskTrackerMenuItems),
 };
 
 const IconResource kIcons[] = {
     {IDI_TARVO, kTarvoIconPng, kTarvoIconPngSize},
 };
 
-const ResourceTable kResources = {kMenus, int(std::size(kMenus)), kIcons,
-                                  1,      kTarvoDialogs,          kTarvoDialogCount};
+const ResourceTable kResources = {kMenus,        int(std::size(kMenus)), kIcons,
+                                  int(std::size(kIcons)), kTarvoDialogs, int(std::size(kTarvoDialogs))};
 
 } // namespace
 
