@@ -121,7 +121,6 @@ void DrawView(benchmark::State& state) {
     static MapPackage map(Wide(bench::SampleMapPrefix()).c_str());
     const float lon = (map.desc.left + map.desc.right) * 0.5f;
     const float lat = (map.desc.top + map.desc.bottom) * 0.5f;
-    map.setViewSize(width, height); // as the viewer sizes its cache for its view
     platform::OffscreenDC dc(width, height);
     const RECT rect{0, 0, width, height};
     map.draw(dc.hdc(), lon, lat, rect, zoom); // warm the cache
@@ -153,7 +152,6 @@ void FillView(benchmark::State& state) {
 // view, since there are more than the cache holds.
 void DrawZoomedOut(benchmark::State& state, std::string (*package)()) {
     MapPackage map(Wide(package()).c_str());
-    map.setViewSize(240, 300);
     const float lon = (map.desc.left + map.desc.right) * 0.5f;
     const float lat = (map.desc.top + map.desc.bottom) * 0.5f;
     platform::OffscreenDC dc(240, 300);

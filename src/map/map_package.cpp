@@ -161,10 +161,17 @@ void MapPackage::clearCache() {
 }
 
 IImage* MapPackage::getTileImage(std::uint32_t n) {
+    return tileImage(n, 0);
+}
+
+// A tile is cached in one size, the one it was last drawn at (the tile's
+// own, or a thumbnail's); another size decodes it again in its place.
+IImage* MapPackage::tileImage(std::uint32_t n, std::uint32_t side) {
     if (!open_ || n < 1 || n > tileCount()) {
         return nullptr;
     }
-    if (const TMapTileCacheItem* hit = cache.find(n)) {
+    const TMapTileCacheItem* hit = cache.find(n);
+    if (hit != nullptr && hit->side == side) {
         return hit->image;
     }
     // An empty tile has nothing to read or decode, and caching it would
@@ -172,15 +179,18 @@ IImage* MapPackage::getTileImage(std::uint32_t n) {
     if (tileLength(n) == 0) {
         return nullptr;
     }
+    // Every decode makes room first, one that replaces a tile's other size
+    // too (the tile itself may be the one to go).
     trimCache();
-    IImage* image = decodeTile(n);
+    IImage* image = decodeTile(n, side);
     // A tile that cannot be read or decoded is cached without an image, so
     // that a damaged tile is not read again on every paint.
-    cache.insert(n, TMapTileCacheItem{GetTickCount(), image});
+    cache.replace(n, TMapTileCacheItem{GetTickCount(), image, side});
     return image;
 }
 
-IImage* MapPackage::decodeTile(std::uint32_t n) {
+IImage* MapPackage::decodeTile(std::uint32_t n, std::uint32_t side) {
+    ++decodes_;
     const auto length = std::size_t(tileLength(n));
     void* buffer = CoTaskMemAlloc(length);
     if (buffer == nullptr) {
@@ -198,7 +208,15 @@ IImage* MapPackage::decodeTile(std::uint32_t n) {
         CoTaskMemFree(buffer);
         return nullptr;
     }
-    return image;
+    if (side == 0) {
+        return image;
+    }
+    IImage* thumbnail = nullptr;
+    if (FAILED(image->GetThumbnail(side, side, &thumbnail))) {
+        thumbnail = nullptr; // a tile that does not decode
+    }
+    image->Release();
+    return thumbnail;
 }
 
 bool MapPackage::readTile(std::uint32_t n, void* buffer) {
@@ -240,6 +258,10 @@ void MapPackage::draw(HDC dc, float lon, float lat, const RECT& rect, float zoom
     }
     // The first and last cells reach past the rectangle; what lies outside
     // it is not ours to paint.
+    // The cache holds what this view shows, at this zoom, and a ring more.
+    cache.setCapacity(
+        std::min<std::size_t>(TileCache::CapacityForView(int(width), int(height), zoom),
+                              std::max<std::size_t>(TileCache::kMaxEntries, tileCount())));
     SaveDC(dc);
     IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
     const int T = grid->tileSize;
@@ -258,7 +280,8 @@ void MapPackage::drawTile(HDC dc, const RECT& rect, int tileSize, int col, int r
     IImage* image = nullptr;
     if (col >= 0 && row >= 0 && std::uint32_t(col) < desc.xtiles &&
         std::uint32_t(row) < desc.ytiles) {
-        image = getTileImage(TileNumber(desc, std::uint32_t(col), std::uint32_t(row)));
+        const auto side = std::uint32_t(tileSize <= kLargestThumbnail ? tileSize : 0);
+        image = tileImage(TileNumber(desc, std::uint32_t(col), std::uint32_t(row)), side);
     }
     if (image != nullptr) {
         image->Draw(dc, &cell, nullptr);

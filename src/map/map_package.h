@@ -38,15 +38,19 @@ public:
     // borrowed: it stays valid until the next call that has to decode.
     IImage* getTileImage(std::uint32_t n);
 
+    // A cell this small or smaller shows the tile as a thumbnail of its own
+    // size, kept in the cache in the tile's place: a zoomed-out view shows
+    // many small tiles, and shrinking each on every paint would cost more
+    // than decoding it.
+    static constexpr int kLargestThumbnail = int(kTileSide) / 4;
+
     std::uint32_t tileCount() const;
     // Where tile n's bytes lie in map.dt2, and how many there are.
     std::int32_t tileOffset(std::uint32_t n) const { return offsets[n - 1]; }
     std::int32_t tileLength(std::uint32_t n) const { return offsets[n] - offsets[n - 1]; }
     const TileCache& tileCache() const { return cache; }
-    // Sizes the tile cache for views of this many screen pixels.
-    void setViewSize(int width, int height) {
-        cache.setCapacity(TileCache::CapacityForView(width, height));
-    }
+    // How many tiles were read and decoded so far (cache misses).
+    std::uint64_t decodeCount() const { return decodes_; }
     // Tile n's encoded bytes as they stand in map.dt2; empty when they cannot
     // be read.
     std::vector<std::uint8_t> tileBytes(std::uint32_t n);
@@ -63,7 +67,8 @@ private:
 
     void trimCache();
     void clearCache();
-    IImage* decodeTile(std::uint32_t n);
+    IImage* tileImage(std::uint32_t n, std::uint32_t side);
+    IImage* decodeTile(std::uint32_t n, std::uint32_t side);
     bool readTile(std::uint32_t n, void* buffer);
     void drawTile(HDC dc, const RECT& rect, int tileSize, int col, int row, int x, int y);
 
@@ -73,6 +78,7 @@ private:
     unzFile archive = nullptr;
     IImagingFactory* factory = nullptr;
 
+    std::uint64_t decodes_ = 0;
     bool comInitialised_ = false;
     bool open_ = false;
     std::string error_;

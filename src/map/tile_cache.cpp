@@ -5,6 +5,7 @@
 #include "platform/system/kernel.h"
 
 #include <algorithm>
+#include <cmath>
 
 TileCache::~TileCache() {
     clear();
@@ -15,30 +16,51 @@ const TMapTileCacheItem* TileCache::find(std::uint32_t tile) const {
     return it == entries_.end() ? nullptr : &it->second;
 }
 
+void TileCache::release(std::map<std::uint32_t, TMapTileCacheItem>::iterator entry) {
+    if (entry->second.image != nullptr) {
+        entry->second.image->Release();
+    }
+    entries_.erase(entry);
+}
+
+// Ages do not change while one trim runs, so taking the oldest once for each
+// entry to go is taking the first of them in order of age (greatest first),
+// then of tile number (highest first): one walk when one goes, as on the
+// handset, one sort when a zoom change leaves many to go.
 void TileCache::trim() {
+    if (entries_.size() < capacity_) {
+        return;
+    }
     const std::uint32_t now = GetTickCount();
-    while (entries_.size() > capacity_ - 1) {
-        auto oldest = entries_.begin();
-        std::uint32_t bestAge = 0;
-        for (auto it = entries_.begin(); it != entries_.end(); ++it) {
-            std::uint32_t age = now - it->second.time;
-            if (age >= bestAge) {
-                bestAge = age;
-                oldest = it;
-            }
-        }
-        if (oldest->second.image != nullptr) {
-            oldest->second.image->Release();
-        }
-        entries_.erase(oldest);
+    const std::size_t excess = entries_.size() - capacity_ + 1;
+    using Entry = std::map<std::uint32_t, TMapTileCacheItem>::iterator;
+    auto older = [now](const Entry& a, const Entry& b) {
+        const std::uint32_t ageA = now - a->second.time, ageB = now - b->second.time;
+        return ageA != ageB ? ageA > ageB : a->first > b->first;
+    };
+    std::vector<Entry> all;
+    all.reserve(entries_.size());
+    for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+        all.push_back(it);
+    }
+    if (excess == 1) {
+        release(*std::min_element(all.begin(), all.end(), older));
+        return;
+    }
+    std::partial_sort(all.begin(), all.begin() + std::ptrdiff_t(excess), all.end(), older);
+    for (std::size_t i = 0; i < excess; ++i) {
+        release(all[i]);
     }
 }
 
-std::size_t TileCache::CapacityForView(int width, int height) {
-    // A view touches at most ceil(side / 256) + 1 cells across; the ring adds two.
-    const long long columns = (std::max(width, 0) + kTileSide - 1) / kTileSide + 3;
-    const long long rows = (std::max(height, 0) + kTileSide - 1) / kTileSide + 3;
-    return std::size_t(std::max<long long>(kMaxEntries, std::min(columns * rows, 1LL << 20)));
+std::size_t TileCache::CapacityForView(int width, int height, float zoom) {
+    // Cells of T pixels: a view touches at most ceil(side / T) + 1 across;
+    // the ring adds two.
+    const double scale = zoom > 0 && zoom < 1 ? double(zoom) : 1.0;
+    const double cell = std::max(1.0, double(kTileSide) * scale);
+    const double columns = std::ceil(std::max(width, 0) / cell) + 3;
+    const double rows = std::ceil(std::max(height, 0) / cell) + 3;
+    return std::size_t(std::max<double>(kMaxEntries, std::min(columns * rows, double(1 << 20))));
 }
 
 void TileCache::setCapacity(std::size_t capacity) {
@@ -47,6 +69,18 @@ void TileCache::setCapacity(std::size_t capacity) {
 
 void TileCache::insert(std::uint32_t tile, TMapTileCacheItem item) {
     entries_.emplace(tile, item);
+}
+
+void TileCache::replace(std::uint32_t tile, TMapTileCacheItem item) {
+    auto it = entries_.find(tile);
+    if (it == entries_.end()) {
+        insert(tile, item);
+        return;
+    }
+    if (it->second.image != nullptr) {
+        it->second.image->Release();
+    }
+    it->second = item;
 }
 
 void TileCache::clear() {

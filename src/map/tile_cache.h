@@ -10,20 +10,22 @@
 struct TMapTileCacheItem {
     std::uint32_t time; // tick count when the tile was decoded
     IImage* image;      // one reference, or null for a tile that did not decode
+    std::uint32_t side; // 0: the tile as decoded; else a side x side thumbnail
 };
 
 // Holds at most capacity() tiles: kMaxEntries, the handset's bound, unless a
-// larger screen needs more. Entries age by when they were decoded, not by
-// when they were last drawn, so the oldest decode is evicted first.
+// view needs more. Entries age by when they were decoded, not by when they
+// were last drawn, so the oldest decode is evicted first.
 class TileCache {
 public:
     static constexpr std::size_t kMaxEntries = 21;
 
-    // The tiles a view of width x height screen pixels needs at zoom 1, with
-    // one ring of cells around it for the next pan: at least kMaxEntries, so
-    // the handset's screens keep exactly its bound, while a desktop's view
-    // is not decoded again on every repaint.
-    static std::size_t CapacityForView(int width, int height);
+    // The tiles a view of width x height screen pixels shows at the zoom
+    // (zooms above 1 count as 1), with one ring of cells around it for the
+    // next pan: at least kMaxEntries, so the handset's screens keep exactly
+    // its bound at zoom 1 and above, while a larger or zoomed-out view is
+    // not decoded again on every repaint.
+    static std::size_t CapacityForView(int width, int height, float zoom = 1.0f);
 
     TileCache() = default;
     ~TileCache();
@@ -34,14 +36,17 @@ public:
     // entry's time alone.
     const TMapTileCacheItem* find(std::uint32_t tile) const;
 
-    // Evicts entries until there is room for one more: the one with the
-    // greatest age (now - time, unsigned, so right across the tick count's
-    // wrap), of equal ages the one with the highest tile number.
+    // Evicts entries until there is room for one more: each time the one
+    // with the greatest age (now - time, unsigned, so right across the tick
+    // count's wrap), of equal ages the one with the highest tile number.
     void trim();
 
     // Adds the entry, taking over its image reference. The tile must not be
     // cached already.
     void insert(std::uint32_t tile, TMapTileCacheItem item);
+    // Gives a cached tile a new image (another size of it), releasing the
+    // old one.
+    void replace(std::uint32_t tile, TMapTileCacheItem item);
 
     // Releases every image, lowest tile number first, and empties the cache.
     void clear();
@@ -53,6 +58,8 @@ public:
     std::vector<std::uint32_t> tiles() const;
 
 private:
+    void release(std::map<std::uint32_t, TMapTileCacheItem>::iterator entry);
+
     std::map<std::uint32_t, TMapTileCacheItem> entries_;
     std::size_t capacity_ = kMaxEntries;
 };

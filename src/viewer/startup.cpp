@@ -17,7 +17,6 @@
 #include "platform/windows/gapi.h"
 #include "platform/windows/shell.h"
 
-
 namespace {
 
 void setInitialView() {
@@ -53,7 +52,6 @@ bool OpenMapAndView() {
     theApp.viewWidth = GetSystemMetrics(SM_CXSCREEN);
     theApp.viewHeight = GetSystemMetrics(SM_CYSCREEN) - GetSystemMetrics(SM_CYCAPTION) -
                         GetSystemMetrics(SM_CYMENU);
-    theApp.mapPackage->setViewSize(theApp.viewWidth, theApp.viewHeight);
     return true;
 }
 

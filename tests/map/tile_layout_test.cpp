@@ -156,9 +156,13 @@ TEST_F(TileLayoutPixels, AnUndrawableZoomFillsTheWholeRectangle) {
     EXPECT_EQ(dc.pixel(63, 63), kWindow);
 }
 
-TEST_F(TileLayoutPixels, AViewOfMoreTilesThanTheCacheHoldsIsStillDrawnRight) {
+// Zoomed out, the cache holds every tile the view shows, each as a
+// thumbnail of its cell: a repaint decodes nothing, and zooming in again
+// decodes the tiles at their own size in the thumbnails' place.
+TEST_F(TileLayoutPixels, AZoomedOutViewIsDecodedOnceAtItsCellSize) {
     // Zoom 1/8: T = 32, so a 512 x 256 view shows all 128 tiles at once.
     platform::OffscreenDC dc(512, 256, kUntouched);
+    std::uint64_t decodes = 0;
     for (int paint = 0; paint < 2; ++paint) {
         map->draw(dc.hdc(), 32.0f, 49.0f, RECT{0, 0, 512, 256}, 0.125f);
         for (std::uint32_t row = 0; row < 8; ++row) {
@@ -167,8 +171,16 @@ TEST_F(TileLayoutPixels, AViewOfMoreTilesThanTheCacheHoldsIsStillDrawnRight) {
                     << "paint " << paint << " tile " << col << "," << row;
             }
         }
+        EXPECT_EQ(map->decodeCount(), paint == 0 ? 128u : decodes) << "paint " << paint;
+        decodes = map->decodeCount();
     }
-    EXPECT_LE(map->tileCache().size(), TileCache::kMaxEntries);
+    EXPECT_EQ(map->tileCache().size(), 128u);
+    EXPECT_EQ(map->tileCache().find(1)->side, 32u) << "a thumbnail of the cell's size";
+    map->draw(dc.hdc(), 32.0f, 49.0f, RECT{0, 0, 240, 300}, 1.0f);
+    EXPECT_EQ(map->tileCache().capacity(), TileCache::kMaxEntries) << "a handset's view at zoom 1";
+    EXPECT_LE(map->tileCache().size(), TileCache::kMaxEntries) << "thumbnails made room";
+    EXPECT_EQ(map->tileCache().find(TileNumber(map->desc, 8, 4))->side, 0u);
+    EXPECT_EQ(dc.pixel(120, 150), tile(8, 4));
 }
 
 // A handset's screen keeps the handset's bound; a desktop-sized view keeps
@@ -178,7 +190,9 @@ TEST_F(TileLayoutPixels, ALargeViewKeepsItsTilesBetweenRepaints) {
     EXPECT_EQ(TileCache::CapacityForView(240, 320), TileCache::kMaxEntries);
     EXPECT_EQ(TileCache::CapacityForView(176, 220), TileCache::kMaxEntries);
     EXPECT_EQ(TileCache::CapacityForView(1920, 1080), 11u * 8u);
-    map->setViewSize(1920, 1080);
+    EXPECT_EQ(TileCache::CapacityForView(240, 300, 4.0f), TileCache::kMaxEntries);
+    EXPECT_EQ(TileCache::CapacityForView(240, 300, 0.5f), 5u * 6u);
+    EXPECT_EQ(TileCache::CapacityForView(1920, 1080, 1.0f / 16), 123u * 71u);
     const float lon = (map->desc.left + map->desc.right) / 2;
     const float lat = (map->desc.top + map->desc.bottom) / 2;
     platform::OffscreenDC dc(1920, 1080, kUntouched);
@@ -199,7 +213,6 @@ TEST_F(TileLayoutPixels, ALargeViewKeepsItsTilesBetweenRepaints) {
 // A pan by one key (30 screen pixels) decodes only the cells it brings into
 // view: the rest of the view stays in the cache.
 TEST_F(TileLayoutPixels, APanAtADesktopSizeDecodesOnlyTheNewStrip) {
-    map->setViewSize(1920, 1080);
     float lon = map->desc.left + 1100 * map->desc.xscale;
     const float lat = map->desc.top + 1000 * map->desc.yscale;
     platform::OffscreenDC dc(1920, 1080, kUntouched);

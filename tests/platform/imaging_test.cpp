@@ -156,41 +156,46 @@ TEST_F(ImagingTest, AJpegDrawnSmallerIsDecodedSmallerAndLargerAgain) {
     image->Release();
 }
 
-// Zoomed out, a tile drawn at a quarter of its side or less is kept reduced:
-// the next image of the same bytes is made and drawn that small without
-// decoding, and decodes in full only when drawn larger.
-TEST_F(ImagingTest, ATileDrawnSmallIsNotDecodedAgainForTheSameSize) {
-    const std::string red = SolidTile(RGB(200, 20, 20)), blue = SolidTile(RGB(20, 20, 200));
-    auto make = [&](const std::string& bytes) {
+// A thumbnail is the whole picture at its own size, ready to draw 1:1; a
+// JPEG decodes no finer than it needs, and one that does not decode gives
+// no thumbnail.
+TEST_F(ImagingTest, AThumbnailIsTheWholeImageReducedOnce) {
+    for (bool jpeg : {false, true}) {
+        SCOPED_TRACE(jpeg ? "jpeg" : "png");
+        const std::string bytes = SolidTile(RGB(200, 20, 20), 256, jpeg);
         IImage* image = nullptr;
-        EXPECT_EQ(factory->CreateImageFromBuffer(bytes.data(), UINT(bytes.size()),
+        ASSERT_EQ(factory->CreateImageFromBuffer(bytes.data(), UINT(bytes.size()),
                                                  BufferDisposalFlagNone, &image),
                   S_OK);
-        return image;
-    };
-    const RECT small{0, 0, 16, 16}, full{0, 0, 256, 256};
-    platform::OffscreenDC dc(256, 256, RGB(0, 0, 0));
-    IImage* first = make(red);
-    ASSERT_EQ(first->Draw(dc.hdc(), &small, nullptr), S_OK);
-    EXPECT_EQ(dc.pixel(8, 8), RGB(200, 20, 20));
-    first->Release();
-
-    const long decodes = platform::testing::TileDecodes();
-    IImage* again = make(red);
-    platform::OffscreenDC fresh(256, 256, RGB(0, 0, 0));
-    ASSERT_EQ(again->Draw(fresh.hdc(), &small, nullptr), S_OK);
-    EXPECT_EQ(fresh.pixel(8, 8), RGB(200, 20, 20));
-    EXPECT_EQ(fresh.pixel(20, 20), RGB(0, 0, 0)) << "drawn at its place and size only";
-    EXPECT_EQ(platform::testing::TileDecodes(), decodes) << "made and drawn small undecoded";
-    ASSERT_EQ(again->Draw(dc.hdc(), &full, nullptr), S_OK);
-    EXPECT_EQ(dc.pixel(200, 200), RGB(200, 20, 20));
-    EXPECT_EQ(platform::testing::TileDecodes(), decodes + 1) << "decoded once drawn larger";
-    again->Release();
-
-    IImage* other = make(blue);
-    ASSERT_EQ(other->Draw(dc.hdc(), &small, nullptr), S_OK);
-    EXPECT_EQ(dc.pixel(8, 8), RGB(20, 20, 200)) << "other bytes, their own picture";
-    other->Release();
+        IImage* thumbnail = nullptr;
+        ASSERT_EQ(image->GetThumbnail(16, 16, &thumbnail), S_OK);
+        image->Release();
+        ImageInfo info{};
+        ASSERT_EQ(thumbnail->GetImageInfo(&info), S_OK);
+        EXPECT_EQ(info.Width, 16u);
+        EXPECT_EQ(info.Height, 16u);
+        platform::OffscreenDC dc(32, 32, RGB(0, 0, 0));
+        const RECT cell{8, 8, 24, 24};
+        ASSERT_EQ(thumbnail->Draw(dc.hdc(), &cell, nullptr), S_OK);
+        EXPECT_NEAR(GetRValue(dc.pixel(8, 8)), 200, 6);
+        EXPECT_NEAR(GetRValue(dc.pixel(23, 23)), 200, 6);
+        EXPECT_EQ(dc.pixel(7, 7), RGB(0, 0, 0)) << "drawn at its place and size only";
+        EXPECT_EQ(dc.pixel(24, 24), RGB(0, 0, 0));
+        EXPECT_EQ(thumbnail->GetThumbnail(0, 16, &image), E_INVALIDARG);
+        EXPECT_EQ(image, nullptr);
+        thumbnail->Release();
+    }
+    const std::string jpeg = SolidTile(RGB(9, 9, 9), 256, true);
+    const std::string cut = jpeg.substr(0, jpeg.size() / 2);
+    IImage* damaged = nullptr;
+    ASSERT_EQ(factory->CreateImageFromBuffer(cut.data(), UINT(cut.size()), BufferDisposalFlagNone,
+                                             &damaged),
+              S_OK)
+        << "its header is whole";
+    IImage* none = nullptr;
+    EXPECT_EQ(damaged->GetThumbnail(16, 16, &none), E_FAIL);
+    EXPECT_EQ(none, nullptr);
+    damaged->Release();
 }
 
 TEST_F(ImagingTest, WithoutADisposalFlagTheCallerKeepsTheBuffer) {

@@ -30,6 +30,10 @@ struct IImage : IUnknown {
     // Draws the source rectangle of the image (the whole image when src is
     // null) stretched into dst.
     virtual HRESULT Draw(HDC dc, const RECT* dst, const RECT* src) = 0;
+    // A new image of width x height holding the whole image reduced (or
+    // enlarged), made once so that drawing it at that size costs no
+    // scaling. A JPEG is decoded only as finely as the thumbnail needs.
+    virtual HRESULT GetThumbnail(UINT width, UINT height, IImage** thumbnail) = 0;
 
 protected:
     ~IImage() = default;
