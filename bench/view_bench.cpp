@@ -111,20 +111,21 @@ private:
 };
 
 // The viewer in a folder of its own, so that no settings file or running
-// viewer of another run is seen; it exits after its first paint.
+// viewer of another run is seen; this build of it exits after its first
+// paint.
 Program viewerProgram() {
     const std::string folder = bench::WorkDir() + "/viewer";
     std::filesystem::create_directories(folder + "/runtime");
     std::filesystem::permissions(folder + "/runtime", std::filesystem::perms::owner_all);
     std::error_code ignored;
-    std::filesystem::create_hard_link(TARVO_BINARY_DIR "/tarvo", folder + "/tarvo", ignored);
+    std::filesystem::create_hard_link(TARVO_BINARY_DIR "/bench/tarvo-first-paint",
+                                      folder + "/tarvo", ignored);
     for (const char* part : {"/map.dt1", "/map.dt2"}) {
         std::filesystem::copy_file(
             bench::SampleMapPrefix().substr(0, bench::SampleMapPrefix().size() - 4) + part,
             folder + part, std::filesystem::copy_options::overwrite_existing);
     }
-    return Program(folder + "/tarvo",
-                   {"TARVO_EXIT_AFTER_FIRST_PAINT=1", "XDG_RUNTIME_DIR=" + folder + "/runtime"});
+    return Program(folder + "/tarvo", {"XDG_RUNTIME_DIR=" + folder + "/runtime"});
 }
 
 // The viewer's start-up to its first paint against a bare Qt Widgets

@@ -4,6 +4,7 @@
 #include "platform/drawing/offscreen_dc.h"
 #include "platform/system/kernel.h"
 #include "platform/telephony/com.h"
+#include "platform_testing.h"
 
 #include <cstring>
 #include <filesystem>

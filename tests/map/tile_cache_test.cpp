@@ -2,6 +2,7 @@
 #include "map_fixture.h"
 #include "platform/system/kernel.h"
 #include "platform/telephony/com.h"
+#include "platform_testing.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 #include "platform/dialogs/dialog.h"
 #include "platform/windows/gapi.h"
 #include "platform/windows/shell.h"
+#include "platform_testing.h"
 
 #include <QTimer>
 #include <gtest/gtest.h>

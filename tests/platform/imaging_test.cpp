@@ -3,6 +3,7 @@
 #include "platform/drawing/offscreen_dc.h"
 #include "platform/drawing/tile_decoder.h"
 #include "platform/telephony/com.h"
+#include "platform_testing.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -4,6 +4,7 @@
 #include "platform/system/kernel.h"
 #include "platform/windows/ui_record.h"
 #include "platform/windows/window.h"
+#include "platform_testing.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -4,6 +4,7 @@
 #include "child_process.h"
 #include "core/utf8.h"
 #include "map_fixture.h"
+#include "platform_testing.h"
 
 #include "platform/system/kernel.h"
 #include "platform/telephony/sms.h"

@@ -1,5 +1,6 @@
 // The go-to forms in the viewer: opened through "Location", filled from the
 // view centre, edited with real key events and applied with the soft keys.
+#include "platform_testing.h"
 #include "viewer_fixture.h"
 
 #include "viewer/app_state.h"

@@ -1,4 +1,5 @@
 // What the Pocket PC build does differently.
+#include "platform_testing.h"
 #include "viewer_fixture.h"
 
 #include "viewer/app_state.h"

@@ -1,4 +1,5 @@
 #include "core/utf8.h"
+#include "platform_testing.h"
 #include "viewer/program_directory.h"
 
 #include "platform/system/kernel.h"

@@ -2,6 +2,7 @@
 // against sim-modem on a private bus, and the reports that arrive.
 #include "child_process.h"
 #include "core/utf8.h"
+#include "platform_testing.h"
 #include "viewer_fixture.h"
 
 #include "viewer/app_state.h"

@@ -1,4 +1,5 @@
 #include "viewer_fixture.h"
+#include "platform_testing.h"
 
 #include "core/tracker_protocol.h"
 

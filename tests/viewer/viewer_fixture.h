@@ -3,6 +3,7 @@
 #pragma once
 
 #include "map_fixture.h"
+#include "platform_testing.h"
 
 #include "platform/drawing/offscreen_dc.h"
 #include "platform/windows/ui_record.h"

@@ -1,3 +1,4 @@
+#include "platform_testing.h"
 #include "viewer_fixture.h"
 
 #include "viewer/app_state.h"

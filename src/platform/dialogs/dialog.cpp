@@ -35,8 +35,6 @@ struct DialogState {
 
 namespace {
 
-std::function<void(HWND)> nextDialogAction;
-
 DialogState* stateOf(HWND dialog) {
     HWND__* w = LiveWindow(dialog);
     return w != nullptr && w->kind == HWND__::Kind::Dialog ? w->dialog.get() : nullptr;
@@ -336,20 +334,6 @@ HWND createDialog(const DialogTemplate& t, HWND owner, HINSTANCE instance, DLGPR
     return dialog;
 }
 
-void runNextDialogAction(HWND dialog) {
-    if (!nextDialogAction) {
-        return;
-    }
-    auto action = std::move(nextDialogAction);
-    nextDialogAction = nullptr;
-    QTimer::singleShot(0, [action, dialog] {
-        QCoreApplication::processEvents(); // let the form's activation arrive first
-        if (LiveWindow(dialog) != nullptr) {
-            action(dialog);
-        }
-    });
-}
-
 // Shows the form and runs the loop until the dialog ends or goes away.
 void runDialog(HWND dialog, const std::shared_ptr<DialogState>& state) {
     FrameWidget* frame = FrameOf(dialog);
@@ -357,7 +341,6 @@ void runDialog(HWND dialog, const std::shared_ptr<DialogState>& state) {
     frame->raise();
     frame->activateWindow();
     RecordUiEvent("dialog", {frame->windowTitle().toStdString()});
-    runNextDialogAction(dialog);
     RunModalLoop([&] { return state->ended || LiveWindow(dialog) == nullptr; });
 }
 
@@ -499,83 +482,3 @@ HWND SetFocus(HWND hwnd) {
     }
     return previous;
 }
-
-namespace platform::testing {
-
-void OnNextDialog(std::function<void(HWND dialog)> action) {
-    nextDialogAction = std::move(action);
-}
-
-namespace {
-
-QWidget* keyTarget() {
-    QWidget* window = QApplication::activeModalWidget();
-    if (window == nullptr) {
-        window = QApplication::activeWindow();
-    }
-    if (window == nullptr) {
-        return nullptr;
-    }
-    return window->focusWidget() != nullptr ? window->focusWidget() : window;
-}
-
-void sendKey(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text) {
-    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-        if (QWidget* target = keyTarget()) {
-            QKeyEvent event(type, qtKey, modifiers, text);
-            QApplication::sendEvent(target, &event);
-        }
-    }
-}
-
-} // namespace
-
-void PressKey(int vk, bool shift) {
-    int qtKey = QtKeyFromVirtualKey(vk);
-    if (vk == VK_TAB && shift) {
-        qtKey = Qt::Key_Backtab;
-    }
-    const bool printable = (vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z') || vk == VK_SPACE;
-    sendKey(qtKey, shift ? Qt::ShiftModifier : Qt::NoModifier,
-            printable ? QString(QChar(char16_t(vk))) : QString());
-}
-
-void TypeText(const std::u16string& text) {
-    for (char16_t c : text) {
-        int qtKey = Qt::Key_unknown;
-        if (c >= u'0' && c <= u'9') {
-            qtKey = Qt::Key_0 + (c - u'0');
-        } else if (c == u'-') {
-            qtKey = Qt::Key_Minus;
-        } else if (c >= u'a' && c <= u'z') {
-            qtKey = Qt::Key_A + (c - u'a');
-        } else if (c == u'.') {
-            qtKey = Qt::Key_Period;
-        } else if (c == u' ') {
-            qtKey = Qt::Key_Space;
-        }
-        sendKey(qtKey, Qt::NoModifier, QString(QChar(c)));
-    }
-}
-
-void Paste(const std::u16string& text) {
-    QGuiApplication::clipboard()->setText(QString::fromStdU16String(text));
-    sendKey(Qt::Key_V, Qt::ControlModifier, QString(QChar(0x16)));
-}
-
-RECT ControlRect(HWND control) {
-    HWND__* w = LiveWindow(control);
-    if (w == nullptr || w->widget == nullptr) {
-        return RECT{0, 0, 0, 0};
-    }
-    const QRect r = w->widget->geometry();
-    return RECT{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-}
-
-void CloseFromDesktop(HWND hwnd) {
-    if (FrameWidget* frame = FrameOf(hwnd)) {
-        frame->close();
-    }
-}
-
-} // namespace platform::testing

@@ -92,23 +92,3 @@ BOOL MapDialogRect(HWND dialog, RECT* rect);
 
 // The control that has the keyboard focus, or null.
 HWND GetFocus();
-
-namespace platform::testing {
-
-// Calls `action` once the next dialog is shown, from inside its modal loop.
-void OnNextDialog(std::function<void(HWND dialog)> action);
-// Delivers a real key press and release to the focused widget of the form
-// (or window) in front, as the keyboard would.
-void PressKey(int vk, bool shift = false);
-// Types each character as its key would.
-void TypeText(const std::u16string& text);
-// Puts the text on the clipboard and pastes it into the focused field.
-void Paste(const std::u16string& text);
-// Dispatches the messages posted so far.
-void DispatchPosted();
-// Where a control lies in its dialog, in pixels.
-RECT ControlRect(HWND control);
-// Closes a window from the desktop (title bar, Alt+F4).
-void CloseFromDesktop(HWND hwnd);
-
-} // namespace platform::testing

@@ -45,9 +45,4 @@ private:
     void* jpeg_ = nullptr; // TurboJPEG decompressor, reused for every tile
 };
 
-namespace testing {
-// How many images the decoders of this process have decoded so far.
-long TileDecodes();
-} // namespace testing
-
 } // namespace platform

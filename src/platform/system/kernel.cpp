@@ -1,4 +1,5 @@
 #include "kernel.h"
+#include "kernel_internal.h"
 
 #include "platform/windows/ui_record.h"
 
@@ -21,11 +22,20 @@ DWORD monotonicTicks() {
     return static_cast<DWORD>(ms);
 }
 
-platform::testing::TickSource tickSource = nullptr;
-std::string moduleFileOverride;
-platform::testing::DebugOutputCapture* activeCapture = nullptr;
-
 } // namespace
+
+namespace platform::internal {
+
+std::string moduleFileOverride;
+DWORD (*tickSource)() = nullptr;
+void (*debugSink)(std::u16string_view, void*) = nullptr;
+void* debugSinkContext = nullptr;
+
+} // namespace platform::internal
+
+using platform::internal::debugSink;
+using platform::internal::moduleFileOverride;
+using platform::internal::tickSource;
 
 DWORD GetModuleFileName(void*, LPWSTR buffer, DWORD size) {
     std::string path = moduleFileOverride;
@@ -57,8 +67,8 @@ void OutputDebugStringW(LPCWSTR text) {
         return;
     }
     std::u16string_view view(text);
-    if (activeCapture != nullptr) {
-        activeCapture->text_.append(view);
+    if (debugSink != nullptr) {
+        debugSink(view, platform::internal::debugSinkContext);
         return;
     }
     std::string bytes = core::ToUtf8(view);
@@ -90,28 +100,3 @@ int WideCharToMultiByte(UINT, DWORD, LPCWSTR src, int srcLength, char* dst, int 
     std::memcpy(dst, bytes.data(), bytes.size());
     return int(bytes.size());
 }
-
-namespace platform {
-
-namespace testing {
-
-void SetModuleFileName(const std::string& path) {
-    moduleFileOverride = path;
-}
-
-TickSource SetTickSource(TickSource source) {
-    TickSource previous = tickSource;
-    tickSource = source;
-    return previous;
-}
-
-DebugOutputCapture::DebugOutputCapture() : previous_(activeCapture) {
-    activeCapture = this;
-}
-
-DebugOutputCapture::~DebugOutputCapture() {
-    activeCapture = previous_;
-}
-
-} // namespace testing
-} // namespace platform

@@ -39,31 +39,4 @@ namespace platform {
 // Whether a process holds a mutex of that name. Asks without taking it.
 bool NamedMutexExists(LPCWSTR name);
 
-namespace testing {
-
-// Makes GetModuleFileName report this path instead of the executable's;
-// empty restores the real one.
-void SetModuleFileName(const std::string& path);
-
-using TickSource = DWORD (*)();
-// Replaces the clock behind GetTickCount; null restores the real one.
-// Returns the previous source.
-TickSource SetTickSource(TickSource source);
-
-// Collects everything written with OutputDebugStringW while it lives.
-class DebugOutputCapture {
-public:
-    DebugOutputCapture();
-    ~DebugOutputCapture();
-    DebugOutputCapture(const DebugOutputCapture&) = delete;
-    DebugOutputCapture& operator=(const DebugOutputCapture&) = delete;
-    const std::u16string& text() const { return text_; }
-
-private:
-    friend void ::OutputDebugStringW(LPCWSTR);
-    std::u16string text_;
-    DebugOutputCapture* previous_;
-};
-
-} // namespace testing
 } // namespace platform

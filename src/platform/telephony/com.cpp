@@ -1,4 +1,5 @@
 #include "com.h"
+#include "com_internal.h"
 #include "core/utf8.h"
 
 #include "class_registry.h"
@@ -14,28 +15,16 @@
 namespace {
 
 thread_local int initCount = 0;
-std::atomic<long> outstandingBlocks{0};
 
-struct BuiltinClass {
-    const CLSID* clsid;
-    IUnknown* (*create)();
-    bool available;
-};
+using platform::internal::BuiltinClass;
+using platform::internal::FindBuiltinClass;
+using platform::internal::outstandingTaskMemBlocks;
 
 std::vector<BuiltinClass>& builtinClasses() {
     static std::vector<BuiltinClass> classes = {
         {&CLSID_ImagingFactory, &platform::CreateImagingFactoryObject, true},
     };
     return classes;
-}
-
-BuiltinClass* findBuiltin(REFCLSID clsid) {
-    for (auto& c : builtinClasses()) {
-        if (*c.clsid == clsid) {
-            return &c;
-        }
-    }
-    return nullptr;
 }
 
 // An object of a class from the registry. The library stays loaded: objects
@@ -103,7 +92,7 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID 
     if ((context & CLSCTX_INPROC_SERVER) == 0) {
         return REGDB_E_CLASSNOTREG;
     }
-    BuiltinClass* c = findBuiltin(clsid);
+    BuiltinClass* c = FindBuiltinClass(clsid);
     if (c == nullptr) {
         return createRegistered(clsid, iid, object);
     }
@@ -122,28 +111,29 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID 
 void* CoTaskMemAlloc(std::size_t size) {
     void* block = std::malloc(size == 0 ? 1 : size);
     if (block != nullptr) {
-        ++outstandingBlocks;
+        ++outstandingTaskMemBlocks;
     }
     return block;
 }
 
 void CoTaskMemFree(void* block) {
     if (block != nullptr) {
-        --outstandingBlocks;
+        --outstandingTaskMemBlocks;
         std::free(block);
     }
 }
 
-namespace platform::testing {
+namespace platform::internal {
 
-long OutstandingTaskMemBlocks() {
-    return outstandingBlocks.load();
-}
+std::atomic<long> outstandingTaskMemBlocks{0};
 
-void SetBuiltinClassAvailable(REFCLSID clsid, bool available) {
-    if (BuiltinClass* c = findBuiltin(clsid)) {
-        c->available = available;
+BuiltinClass* FindBuiltinClass(REFCLSID clsid) {
+    for (auto& c : builtinClasses()) {
+        if (*c.clsid == clsid) {
+            return &c;
+        }
     }
+    return nullptr;
 }
 
-} // namespace platform::testing
+} // namespace platform::internal

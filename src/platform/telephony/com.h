@@ -78,10 +78,3 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID 
 
 void* CoTaskMemAlloc(std::size_t size);
 void CoTaskMemFree(void* block);
-
-namespace platform::testing {
-// Number of task-allocator blocks not yet freed, for leak checks.
-long OutstandingTaskMemBlocks();
-// Makes a built-in class uncreatable (REGDB_E_CLASSNOTREG) until re-enabled.
-void SetBuiltinClassAvailable(REFCLSID clsid, bool available);
-} // namespace platform::testing

@@ -79,20 +79,6 @@ void RunModalLoopImpl(bool (*done)(void*), void* context) {
     }
 }
 
-namespace testing {
-
-void DispatchPosted() {
-    auto& q = queue();
-    while (!q.messages.empty()) {
-        MSG msg = q.messages.front();
-        q.messages.pop_front();
-        TranslateMessage(&msg);
-        DispatchMessage(&msg);
-    }
-}
-
-} // namespace testing
-
 } // namespace platform
 
 BOOL PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -112,6 +98,23 @@ void PostQuitMessage(int exitCode) {
 
 BOOL GetMessage(MSG* msg, HWND, UINT, UINT) {
     return platform::nextMessage(msg, nullptr, nullptr) == platform::Next::Message ? TRUE : FALSE;
+}
+
+BOOL PeekMessage(MSG* msg, HWND, UINT, UINT, UINT remove) {
+    auto& q = platform::queue();
+    if (!q.messages.empty()) {
+        *msg = q.messages.front();
+        if (remove & PM_REMOVE) {
+            q.messages.pop_front();
+        }
+        return TRUE;
+    }
+    if (q.quitPosted) {
+        *msg = MSG{nullptr, WM_QUIT, WPARAM(q.quitCode), 0, 0, {0, 0}};
+        q.quitPosted = (remove & PM_REMOVE) == 0;
+        return TRUE;
+    }
+    return FALSE;
 }
 
 BOOL TranslateMessage(const MSG* msg) {

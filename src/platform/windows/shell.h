@@ -66,19 +66,3 @@ struct SHACTIVATEINFO {
 BOOL SHInitExtraControls();
 BOOL SHHandleWMActivate(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO* info, DWORD flags);
 BOOL SHHandleWMSettingChange(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO* info);
-
-namespace platform::testing {
-// The soft-key bar's popup menu behind a key (0 left, 1 right), or null.
-HMENU SoftKeyMenu(HWND bar, int key);
-// Presses a soft key as F1/F2 would.
-void PressSoftKey(HWND bar, int key);
-// Opens a popup menu and its submenus, as the user browsing them would, so
-// the owner gets WM_INITMENUPOPUP for each; then closes them.
-void BrowseMenu(HMENU menu);
-// Whether a menu item is checked; false when it does not exist.
-bool IsMenuItemChecked(HMENU menu, UINT id);
-// Chooses a menu item as a click would.
-void ChooseMenuItem(HMENU menu, UINT id);
-bool IsMinimised(HWND hwnd);
-bool IsShown(HWND hwnd);
-} // namespace platform::testing

@@ -7,7 +7,8 @@ namespace platform {
 
 namespace {
 
-testing::UiRecording* activeRecording = nullptr;
+UiRecordSink recordSink = nullptr;
+void* recordSinkContext = nullptr;
 
 const char* recordFile() {
     static const char* path = std::getenv("TARVO_UI_RECORD");
@@ -32,8 +33,13 @@ std::string escape(const std::string& text) {
 
 } // namespace
 
+void SetUiRecordSink(UiRecordSink sink, void* context) {
+    recordSink = sink;
+    recordSinkContext = context;
+}
+
 bool RecordingUi() {
-    return activeRecording != nullptr || recordFile() != nullptr;
+    return recordSink != nullptr || recordFile() != nullptr;
 }
 
 void RecordUiEvent(const std::string& kind, const std::vector<std::string>& fields) {
@@ -41,8 +47,8 @@ void RecordUiEvent(const std::string& kind, const std::vector<std::string>& fiel
     for (const std::string& field : fields) {
         line += "\t" + escape(field);
     }
-    if (activeRecording != nullptr) {
-        activeRecording->lines_.push_back(line);
+    if (recordSink != nullptr) {
+        recordSink(line, recordSinkContext);
         return;
     }
     if (const char* path = recordFile()) {
@@ -53,14 +59,4 @@ void RecordUiEvent(const std::string& kind, const std::vector<std::string>& fiel
     }
 }
 
-namespace testing {
-
-UiRecording::UiRecording() : previous_(activeRecording) {
-    activeRecording = this;
-}
-UiRecording::~UiRecording() {
-    activeRecording = previous_;
-}
-
-} // namespace testing
 } // namespace platform

@@ -31,12 +31,6 @@ void ClientWidget::paintEvent(QPaintEvent*) {
     if (HWND__* still = LiveWindow(hwnd_)) {
         still->paintDc = nullptr;
     }
-    // For measuring start-up: the process ends once its first frame is drawn.
-    static const bool exitAfterFirstPaint = std::getenv("TARVO_EXIT_AFTER_FIRST_PAINT") != nullptr;
-    if (exitAfterFirstPaint) {
-        painter.end();
-        std::_Exit(0);
-    }
 }
 
 // Key presses travel through the message queue as on the handset, so that

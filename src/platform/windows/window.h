@@ -145,6 +145,11 @@ LRESULT SendMessageTimeout(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
                            UINT timeoutMs, LRESULT* result);
 void PostQuitMessage(int exitCode);
 BOOL GetMessage(MSG* msg, HWND hwnd, UINT first, UINT last);
+constexpr UINT PM_NOREMOVE = 0x0000;
+constexpr UINT PM_REMOVE = 0x0001;
+// The next posted message without waiting for one: FALSE when none is
+// there. WM_QUIT comes once the queue is empty, as from GetMessage.
+BOOL PeekMessage(MSG* msg, HWND hwnd, UINT first, UINT last, UINT remove);
 BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessage(const MSG* msg);
 
