@@ -29,17 +29,16 @@ Control of the running instance:
   sim-modem ctl sent                    the messages sent so far: number TAB text TAB class
 )";
 
-} // namespace
+// What the command line asks for.
+struct Command {
+    SimOptions sim;
+    QString trackerNumber;
+    double latitude = 0, longitude = 0;
+    int replyDelayMs = 0;
+    QString trackFile;
+};
 
-int main(int argc, char** argv) {
-    if (argc >= 2 && std::string(argv[1]) == "ctl") {
-        QCoreApplication app(argc, argv);
-        std::setlocale(LC_NUMERIC, "C");
-        return RunControlCommand(app.arguments().mid(2));
-    }
-    QCoreApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    QCoreApplication::setApplicationName("sim-modem");
+bool parseCommandLine(const QCoreApplication& app, Command* c) {
     QCommandLineParser parser;
     parser.setApplicationDescription(kDescription);
     parser.addHelpOption();
@@ -66,28 +65,42 @@ int main(int argc, char** argv) {
     parser.addPositionalArgument("ctl", "Steers the running instance (see above).",
                                  "[ctl VERB ARGS]");
     parser.process(app);
-
     const QStringList at = parser.value(position).split(' ', Qt::SkipEmptyParts);
     bool latOk = false, lonOk = false, delayOk = false, stateOk = false;
-    const double lat = at.size() == 2 ? at[0].toDouble(&latOk) : 0;
-    const double lon = at.size() == 2 ? at[1].toDouble(&lonOk) : 0;
-    const int delayMs = parser.value(delay).toInt(&delayOk);
-    SimOptions options;
-    options.ownNumber = parser.value(own);
-    options.modemState = parser.value(state).toInt(&stateOk);
-    options.storagePath = parser.value(storage);
-    if (!latOk || !lonOk || !delayOk || delayMs < 0 || !stateOk) {
+    c->latitude = at.size() == 2 ? at[0].toDouble(&latOk) : 0;
+    c->longitude = at.size() == 2 ? at[1].toDouble(&lonOk) : 0;
+    c->replyDelayMs = parser.value(delay).toInt(&delayOk);
+    c->trackerNumber = parser.value(number);
+    c->trackFile = parser.value(track);
+    c->sim.ownNumber = parser.value(own);
+    c->sim.modemState = parser.value(state).toInt(&stateOk);
+    c->sim.storagePath = parser.value(storage);
+    return latOk && lonOk && delayOk && c->replyDelayMs >= 0 && stateOk;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    if (argc >= 2 && std::string(argv[1]) == "ctl") {
+        return RunControlCommand(app.arguments().mid(2));
+    }
+    QCoreApplication::setApplicationName("sim-modem");
+    Command command;
+    if (!parseCommandLine(app, &command)) {
         std::fprintf(stderr, "sim-modem: --position takes \"LAT LON\", --reply-delay and --state "
                              "take whole numbers\n");
         return 2;
     }
-    SimTracker tracker(parser.value(number), lat, lon, delayMs);
+    SimTracker tracker(command.trackerNumber, command.latitude, command.longitude,
+                       command.replyDelayMs);
     QString error;
-    if (parser.isSet(track) && !tracker.loadTrack(parser.value(track), &error)) {
+    if (!command.trackFile.isEmpty() && !tracker.loadTrack(command.trackFile, &error)) {
         std::fprintf(stderr, "sim-modem: %s\n", qPrintable(error));
         return 2;
     }
-    SimService service(QDBusConnection::systemBus(), options, tracker);
+    SimService service(QDBusConnection::systemBus(), command.sim, tracker);
     if (!service.start(&error)) {
         std::fprintf(stderr, "sim-modem: %s\n", qPrintable(error));
         return 1;

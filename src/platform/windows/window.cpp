@@ -28,7 +28,6 @@ struct WindowManager {
     std::vector<std::unique_ptr<HWND__>> windows; // kept after destruction: handles stay unique
     std::map<std::string, HWND> remotes;          // by endpoint
     HWND home = nullptr;
-    std::map<int, std::unique_ptr<HICON__>> icons;
 };
 
 WindowManager& manager() {
@@ -47,55 +46,6 @@ WindowClassInfo* findClass(std::u16string_view name) {
 
 std::u16string text(LPCWSTR s) {
     return s != nullptr ? std::u16string(s) : std::u16string();
-}
-
-struct Screen {
-    int width = 240;
-    int height = 320;
-};
-
-std::string& screenChoice() {
-    static std::string choice;
-    return choice;
-}
-
-bool parseScreen(const std::string& choice, Screen* r) {
-    if (choice == "full") {
-        // The display's free area, less the title bar the desktop adds.
-        QScreen* display = qApp != nullptr ? QGuiApplication::primaryScreen() : nullptr;
-        if (display == nullptr) {
-            return false;
-        }
-        const QSize area = display->availableSize();
-        const int title = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
-        r->width = std::max(64, area.width());
-        r->height = std::max(96, area.height() - title);
-        return true;
-    }
-    int w = 0, h = 0;
-    char rest = 0;
-    if (std::sscanf(choice.c_str(), "%dx%d%c", &w, &h, &rest) != 2 || w < 64 || h < 96 ||
-        w > 8192 || h > 8192) {
-        return false;
-    }
-    r->width = w;
-    r->height = h;
-    return true;
-}
-
-Screen screen() {
-    static Screen s = [] {
-        Screen r;
-        const char* env = std::getenv("TARVO_SCREEN");
-        const std::string choice = !screenChoice().empty() ? screenChoice()
-                                   : env != nullptr        ? env
-                                                           : "";
-        if (!choice.empty() && !parseScreen(choice, &r)) {
-            r = Screen{};
-        }
-        return r;
-    }();
-    return s;
 }
 
 HWND homeWindow() {
@@ -251,41 +201,6 @@ void RepaintTopLevelWindows() {
             w->client->update();
         }
     }
-}
-
-namespace {
-
-// The entry of a resource list with the numeric name, or null.
-template <class Entry>
-const Entry* findResource(HINSTANCE instance, LPCWSTR name, const Entry* ResourceTable::*list,
-                          int ResourceTable::*count) {
-    if (instance == nullptr || instance->resources == nullptr || !IS_INTRESOURCE(name)) {
-        return nullptr;
-    }
-    const int id = int(reinterpret_cast<std::uintptr_t>(name));
-    const ResourceTable& table = *instance->resources;
-    for (int i = 0; i < table.*count; ++i) {
-        if ((table.*list)[i].id == id) {
-            return &(table.*list)[i];
-        }
-    }
-    return nullptr;
-}
-
-} // namespace
-
-const MenuResource* FindMenu(HINSTANCE instance, LPCWSTR name) {
-    return findResource(instance, name, &ResourceTable::menus, &ResourceTable::menuCount);
-}
-
-const IconResource* FindIcon(HINSTANCE instance, LPCWSTR name) {
-    return findResource(instance, name, &ResourceTable::icons, &ResourceTable::iconCount);
-}
-
-const DialogTemplate* FindDialog(HINSTANCE instance, LPCWSTR name) {
-    const DialogResource* r =
-        findResource(instance, name, &ResourceTable::dialogs, &ResourceTable::dialogCount);
-    return r != nullptr ? r->dialog : nullptr;
 }
 
 } // namespace platform
@@ -605,58 +520,4 @@ LRESULT SendMessageTimeout(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         *result = answer;
     }
     return ran ? TRUE : FALSE;
-}
-
-HICON LoadIcon(HINSTANCE instance, LPCWSTR name) {
-    const IconResource* res = platform::FindIcon(instance, name);
-    if (res == nullptr) {
-        return nullptr;
-    }
-    auto& icons = platform::manager().icons;
-    auto& slot = icons[res->id];
-    if (!slot) {
-        QImage image = QImage::fromData(res->png, int(res->size), "PNG");
-        slot = std::make_unique<HICON__>();
-        slot->icon = QIcon(QPixmap::fromImage(image));
-    }
-    return slot.get();
-}
-
-// The program has no accelerator tables: loading finds none, and translating
-// with none consumes nothing.
-HACCEL LoadAccelerators(HINSTANCE, LPCWSTR) {
-    return nullptr;
-}
-
-int TranslateAccelerator(HWND, HACCEL, MSG*) {
-    return 0;
-}
-
-namespace platform {
-
-bool SetEmulatedScreen(const std::string& choice) {
-    Screen probe;
-    const bool valid = choice == "full" || parseScreen(choice, &probe);
-    if (valid) {
-        screenChoice() = choice;
-    }
-    return valid;
-}
-
-} // namespace platform
-
-int GetSystemMetrics(int index) {
-    const platform::Screen s = platform::screen();
-    switch (index) {
-    case SM_CXSCREEN:
-        return s.width;
-    case SM_CYSCREEN:
-        return s.height;
-    case SM_CYCAPTION:
-        return s.height * 20 / 320; // the handset's status bar, scaled with the screen
-    case SM_CYMENU:
-        return s.height * 26 / 320; // the soft-key bar
-    default:
-        return 0;
-    }
 }
