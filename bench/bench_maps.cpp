@@ -1,10 +1,13 @@
 #include "bench_maps.h"
+
+#include "package_writer.h"
+#include "tile_encoder.h"
+
 #include "core/utf8.h"
 
 #include "map/map_package.h"
-#include "package_writer.h"
+
 #include "platform/system/kernel.h"
-#include "tile_encoder.h"
 
 #include <QImage>
 #include <cmath>

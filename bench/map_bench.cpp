@@ -1,12 +1,15 @@
 // Opening, tile misses and drawing, each next to its floor.
 #include "bench_maps.h"
+#include "raw_decoders.h"
+
 #include "core/utf8.h"
+
 #include "map/map_package.h"
 #include "map/tile_layout.h"
+
 #include "platform/drawing/gdi.h"
 #include "platform/drawing/offscreen_dc.h"
 #include "platform/system/kernel.h"
-#include "raw_decoders.h"
 
 #include <benchmark/benchmark.h>
 #include <cstring>

@@ -1,6 +1,7 @@
 // Painting the whole view against drawing the tiles alone, and the viewer's
 // start-up to its first frame against a bare Qt window's.
 #include "bench_maps.h"
+
 #include "core/utf8.h"
 
 #include "map/map_package.h"
@@ -11,9 +12,8 @@
 #include "platform/drawing/offscreen_dc.h"
 #include "platform/system/kernel.h"
 
-#include <benchmark/benchmark.h>
-
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <chrono>
 #include <filesystem>
 #include <spawn.h>

@@ -1,9 +1,12 @@
 // Opens a map package whose tile file is the fuzzer's bytes (the description
 // takes its 3 x 2 grid from the first byte), then draws it, so the table
 // checks, the reads behind them and the decoder all see hostile input.
-#include "core/utf8.h"
-#include "map/map_package.h"
 #include "package_writer.h"
+
+#include "core/utf8.h"
+
+#include "map/map_package.h"
+
 #include "platform/drawing/offscreen_dc.h"
 #include "platform/system/kernel.h"
 

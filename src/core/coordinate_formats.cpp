@@ -1,7 +1,7 @@
 #include "coordinate_formats.h"
-#include "core/utf8.h"
 
 #include "c_numbers.h"
+#include "utf8.h"
 
 #include <charconv>
 #include <cmath>

@@ -3,7 +3,6 @@
 // Splitting is in single precision with truncation toward zero.
 #pragma once
 
-
 #include <cstdint>
 #include <string>
 

@@ -2,7 +2,6 @@
 // longitude. Pure functions, shared by the viewer and the gate daemon.
 #pragma once
 
-
 // The digits and the dot; every other unit separates numbers.
 bool IsNumberChar(char16_t c);
 

@@ -2,7 +2,6 @@
 
 #include "coordinate_formats.h"
 
-
 #include <cmath>
 #include <cstring>
 

@@ -4,7 +4,6 @@
 // tracker's number from it too.
 #pragma once
 
-
 #include <array>
 #include <cstddef>
 #include <cstdint>

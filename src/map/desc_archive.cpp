@@ -2,11 +2,10 @@
 
 #include "platform/system/files.h"
 
-#include <ioapi.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ioapi.h>
 
 namespace {
 

@@ -2,11 +2,11 @@
 // latitudes of its edges, and what follows from them.
 #pragma once
 
+#include "core/map_limits.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-#include "core/map_limits.h"
 
 struct TMapDesc {
     std::uint32_t width = 0;  // map width in pixels

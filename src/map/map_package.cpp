@@ -1,12 +1,14 @@
 #include "map_package.h"
-#include "core/utf8.h"
 
 #include "desc_archive.h"
+#include "tile_layout.h"
+#include "tile_table.h"
+
+#include "core/utf8.h"
+
 #include "platform/system/files.h"
 #include "platform/system/kernel.h"
 #include "platform/telephony/com.h"
-#include "tile_layout.h"
-#include "tile_table.h"
 
 #include <cerrno>
 #include <cstdint>

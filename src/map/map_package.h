@@ -3,10 +3,11 @@
 #pragma once
 
 #include "map_desc.h"
+#include "tile_cache.h"
+
 #include "platform/drawing/gdi.h"
 #include "platform/drawing/imaging.h"
 #include "platform/system/types.h"
-#include "tile_cache.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -3,13 +3,13 @@
 // from offset n - 1 up to offset n.
 #pragma once
 
+#include "core/map_limits.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <span>
 #include <string>
 #include <vector>
-
-#include "core/map_limits.h"
 
 // Reads the tile count. Fails when the file is shorter than four bytes or
 // the count is beyond kMaxTiles.

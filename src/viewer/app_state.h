@@ -14,7 +14,7 @@ class MapPackage;
 constexpr int kTrackerNumberUnits = 260;
 
 struct AppState {
-    MapPackage* mapPackage; // the opened map; never replaced
+    MapPackage* mapPackage; // the opened map, owned by start-up; closed as the program ends
     HWND mainWindow;
     std::uint8_t placeInInbox; // 1: reports may stay in the inbox; 0: "Don't place to inbox"
     std::int32_t viewHeight;   // the map view: screen height less caption and soft-key bar

@@ -1,12 +1,12 @@
 #include "ask_tracker.h"
-#include "core/utf8.h"
-
-#include "core/tracker_protocol.h"
-
-#include "inbox_signal.h"
 
 #include "app_state.h"
 #include "forms.h"
+#include "inbox_signal.h"
+
+#include "core/tracker_protocol.h"
+#include "core/utf8.h"
+
 #include "viewer/res/resource_ids.h"
 
 #include "platform/dialogs/dialog.h"
@@ -55,6 +55,8 @@ void closeService(SMS_HANDLE sms) {
 
 } // namespace
 
+// The form's result is not used: its Ok does its work before it ends, and a
+// form that cannot be shown leaves everything as it was.
 void AskTrackerDialog() {
     DialogBoxParam(theApp.instance, MAKEINTRESOURCE(IDD_ASK_TRACKER), nullptr, AskTrackerDialogProc,
                    0);

@@ -1,15 +1,14 @@
 #include "commands.h"
 
-#include "main_window.h"
-
 #include "app_state.h"
 #include "goto_dialog.h"
+#include "main_window.h"
 #include "tracker_report.h"
 #include "view_state.h"
-#include "viewer/res/resource_ids.h"
-#include "viewer/res/resources.h"
 
 #include "map/map_package.h"
+#include "viewer/res/resource_ids.h"
+#include "viewer/res/resources.h"
 
 namespace {
 

@@ -1,10 +1,11 @@
 #include "goto_dialog.h"
 
-#include "core/coordinate_formats.h"
-
 #include "app_state.h"
 #include "forms.h"
 #include "view_state.h"
+
+#include "core/coordinate_formats.h"
+
 #include "viewer/res/resource_ids.h"
 
 #include "platform/dialogs/dialog.h"
@@ -77,6 +78,8 @@ int GotoDialogFor(std::int32_t inputFormat) {
     }
 }
 
+// The form's result is not used: Goto moves the centre before the form ends,
+// and the view repaints once the form uncovers it.
 void OpenGotoDialog() {
     DialogBoxParam(theApp.instance, MAKEINTRESOURCE(GotoDialogFor(theView.inputFormat)), nullptr,
                    GotoDialogProc, 0);

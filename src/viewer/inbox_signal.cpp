@@ -1,8 +1,8 @@
 #include "inbox_signal.h"
 
-#include "core/tracker_protocol.h"
-
 #include "app_state.h"
+
+#include "core/tracker_protocol.h"
 
 void SyncInboxSignal() {
     if (theApp.placeInInbox != 0) {
@@ -11,7 +11,8 @@ void SyncInboxSignal() {
             theApp.inboxSignal = nullptr;
         }
     } else if (theApp.inboxSignal == nullptr) {
-        // Only its existence matters; it is never waited on or taken.
+        // Only its existence matters; it is never waited on or taken. A
+        // creation that fails leaves null, and the answers stay in the inbox.
         theApp.inboxSignal = CreateMutex(nullptr, FALSE, kInboxSignalName);
     }
 }

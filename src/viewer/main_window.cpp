@@ -1,17 +1,16 @@
 #include "main_window.h"
 
-#include "core/view_geometry.h"
-
+#include "app_state.h"
 #include "commands.h"
 #include "paint_view.h"
 #include "startup.h"
-
-#include "app_state.h"
 #include "tracker_report.h"
 #include "view_state.h"
-#include "viewer/res/resource_ids.h"
+
+#include "core/view_geometry.h"
 
 #include "map/map_package.h"
+#include "viewer/res/resource_ids.h"
 
 #include "platform/windows/gapi.h"
 #include "platform/windows/shell.h"

@@ -1,11 +1,12 @@
 #include "paint_view.h"
 
+#include "app_state.h"
+#include "view_state.h"
+
+#include "core/coordinate_formats.h"
 #include "core/view_geometry.h"
 
-#include "app_state.h"
-#include "core/coordinate_formats.h"
 #include "map/map_package.h"
-#include "view_state.h"
 
 namespace {
 
@@ -27,12 +28,12 @@ void drawCross(HDC dc, COLORREF colour, int x, int y) {
 // Where the last tracker position falls on the screen: the same
 // degrees-per-pixel scale the tiles are laid out with.
 POINT gpsPosition(const TMapDesc& desc) {
-    const float gx = PixelsForDegrees(theView.gpsLongitude - theView.centreLongitude,
-                                      desc.xscale, theView.zoom) +
-                     float(theApp.viewWidth / 2);
-    const float gy = PixelsForDegrees(theView.gpsLatitude - theView.centreLatitude, desc.yscale,
+    const float gx = PixelsForDegrees(theView.gpsLongitude - theView.centreLongitude, desc.xscale,
                                       theView.zoom) +
-                     float(theApp.viewHeight / 2);
+                     float(theApp.viewWidth / 2);
+    const float gy =
+        PixelsForDegrees(theView.gpsLatitude - theView.centreLatitude, desc.yscale, theView.zoom) +
+        float(theApp.viewHeight / 2);
     // Far off-screen positions are clamped well outside the view rather than
     // converted out of range; the cross is clipped away either way.
     auto toInt = [](float v) {

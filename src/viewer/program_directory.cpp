@@ -1,4 +1,5 @@
 #include "program_directory.h"
+
 #include "core/utf8.h"
 
 #include "platform/system/files.h"

@@ -1,10 +1,10 @@
 #include "settings.h"
 
-#include "core/coordinate_formats.h"
-
 #include "inbox_signal.h"
 #include "program_directory.h"
 #include "view_state.h"
+
+#include "core/coordinate_formats.h"
 
 #include "platform/system/files.h"
 #include "platform/system/private_files.h"

@@ -2,9 +2,9 @@
 // state and saving that state safely.
 #pragma once
 
-#include "core/settings_record.h"
-
 #include "app_state.h"
+
+#include "core/settings_record.h"
 
 #include <string>
 

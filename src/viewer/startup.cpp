@@ -1,23 +1,28 @@
 #include "startup.h"
-#include "core/utf8.h"
-
-#include "core/tracker_protocol.h"
-
-#include "main_window.h"
-#include "program_directory.h"
 
 #include "app_state.h"
-#include "core/coordinate_formats.h"
-#include "map/map_package.h"
+#include "main_window.h"
+#include "program_directory.h"
 #include "settings.h"
 #include "view_state.h"
+
+#include "core/coordinate_formats.h"
+#include "core/tracker_protocol.h"
+#include "core/utf8.h"
+
+#include "map/map_package.h"
 #include "viewer/res/resource_ids.h"
 
 #include "platform/system/kernel.h"
 #include "platform/windows/gapi.h"
 #include "platform/windows/shell.h"
 
+#include <memory>
+
 namespace {
+
+// The opened map. AppState keeps the plain pointer its users read.
+std::unique_ptr<MapPackage> openedMap;
 
 void setInitialView() {
     const TMapDesc& d = theApp.mapPackage->desc;
@@ -40,7 +45,8 @@ bool OpenMapAndView() {
                    MB_OK | MB_ICONERROR);
         return false;
     }
-    theApp.mapPackage = new MapPackage(prefix.c_str());
+    openedMap = std::make_unique<MapPackage>(prefix.c_str());
+    theApp.mapPackage = openedMap.get();
     if (!theApp.mapPackage->isOpen()) {
         // Deliberately not quiet: a viewer without its map is an error that a
         // user, or a script, must see.
@@ -53,6 +59,11 @@ bool OpenMapAndView() {
     theApp.viewHeight = GetSystemMetrics(SM_CYSCREEN) - GetSystemMetrics(SM_CYCAPTION) -
                         GetSystemMetrics(SM_CYMENU);
     return true;
+}
+
+void CloseMap() {
+    theApp.mapPackage = nullptr;
+    openedMap.reset();
 }
 
 ATOM RegisterMainClass(HINSTANCE instance, LPCWSTR className) {
@@ -120,10 +131,11 @@ void ShutdownApp() {
 
 int WinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int showCommand) {
     if (!OpenMapAndView()) {
+        CloseMap();
         return 1;
     }
-    if (!SetUpInstance(instance, showCommand)) {
-        return 0;
-    }
-    return RunMessageLoop();
+    // A second start ends here, quietly.
+    const int code = SetUpInstance(instance, showCommand) ? RunMessageLoop() : 0;
+    CloseMap();
+    return code;
 }

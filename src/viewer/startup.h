@@ -3,7 +3,6 @@
 
 #include "platform/windows/window.h"
 
-
 // The program: opens the map next to the executable, sets up the view and
 // the window, and runs the message loop. Returns the exit code.
 int WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int showCommand);
@@ -11,6 +10,8 @@ int WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int show
 // Opens the map and sets the initial view state. Shows the map's fault and
 // returns false when it cannot be opened.
 bool OpenMapAndView();
+// Closes the map OpenMapAndView opened (AppState::mapPackage is then null).
+void CloseMap();
 
 // The single-instance check, the window class, the settings, the window and
 // the game keys. False ends the program (quietly, with exit code 0).

@@ -1,13 +1,13 @@
 #include "tracker_report.h"
 
 #include "ask_tracker.h"
-#include "core/report_reader.h"
-
 #include "view_state.h"
 
-#include "platform/telephony/com.h"
+#include "core/report_reader.h"
 
 #include "smsgate/rule_component_ids.h"
+
+#include "platform/telephony/com.h"
 
 #include <string>
 
@@ -47,6 +47,8 @@ bool ParseTrackerReport(const WCHAR* text) {
 }
 
 void HandleTrackerReport(HWND hwnd, const WCHAR* text) {
+    // Whether the text held a position does not matter here: the view goes to
+    // the last GPS position either way, and the text is shown.
     ParseTrackerReport(text);
     theView.centreLongitude = theView.gpsLongitude;
     theView.centreLatitude = theView.gpsLatitude;
@@ -71,11 +73,13 @@ void RequestTrackerPosition() {
         AskTrackerDialog();
         return;
     }
+    // The message is the same whatever the registration returns; a failure
+    // is written to standard error by the component itself.
     RegisterRuleComponent();
     MessageBox(nullptr, u"Component has been installed. Please reboot phone.", u"SMS", MB_OK);
 }
 
 void UninstallRuleComponent() {
-    UnregisterRuleComponent();
+    UnregisterRuleComponent(); // as for registration, the message is the same either way
     MessageBox(nullptr, u"Component has been uninstalled. Please reboot phone.", u"SMS", MB_OK);
 }

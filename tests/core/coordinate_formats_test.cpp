@@ -1,12 +1,11 @@
 #include "core/c_numbers.h"
 #include "core/coordinate_formats.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <new>
 #include <string>
 

@@ -2,7 +2,6 @@
 #include "core/report_reader.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 namespace {

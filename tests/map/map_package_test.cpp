@@ -1,10 +1,12 @@
-#include "map/map_package.h"
 #include "map_fixture.h"
 #include "package_writer.h"
+#include "platform_testing.h"
+
+#include "map/map_package.h"
+
 #include "platform/drawing/offscreen_dc.h"
 #include "platform/system/kernel.h"
 #include "platform/telephony/com.h"
-#include "platform_testing.h"
 
 #include <cstring>
 #include <filesystem>

@@ -1,8 +1,10 @@
-#include "map/map_package.h"
 #include "map_fixture.h"
+#include "platform_testing.h"
+
+#include "map/map_package.h"
+
 #include "platform/system/kernel.h"
 #include "platform/telephony/com.h"
-#include "platform_testing.h"
 
 #include <gtest/gtest.h>
 

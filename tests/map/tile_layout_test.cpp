@@ -1,6 +1,8 @@
+#include "map_fixture.h"
+
 #include "map/map_package.h"
 #include "map/tile_layout.h"
-#include "map_fixture.h"
+
 #include "platform/drawing/offscreen_dc.h"
 
 #include <cmath>

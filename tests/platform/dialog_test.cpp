@@ -1,14 +1,14 @@
 // Modal dialogs in the test process: a form built from a template, driven
 // with real key events on its widgets while its modal loop runs.
+#include "platform_testing.h"
+
 #include "platform/dialogs/dialog.h"
 #include "platform/windows/gapi.h"
 #include "platform/windows/shell.h"
-#include "platform_testing.h"
 
 #include <QTimer>
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 

@@ -1,9 +1,10 @@
 #include "map_fixture.h"
+#include "platform_testing.h"
+
 #include "platform/drawing/imaging.h"
 #include "platform/drawing/offscreen_dc.h"
 #include "platform/drawing/tile_decoder.h"
 #include "platform/telephony/com.h"
-#include "platform_testing.h"
 
 #include <QBuffer>
 #include <QImage>

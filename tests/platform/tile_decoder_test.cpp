@@ -6,11 +6,10 @@
 
 #include <QBuffer>
 #include <QImage>
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <jpeglib.h>
 #include <string>
 #include <vector>

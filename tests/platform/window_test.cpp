@@ -1,16 +1,17 @@
 // The window manager's message loop, message boxes and named mutexes, in
 // the test process.
+#include "platform_testing.h"
+
 #include "core/utf8.h"
+
 #include "platform/system/kernel.h"
 #include "platform/windows/ui_record.h"
 #include "platform/windows/window.h"
-#include "platform_testing.h"
 
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
-
 #include <random>
 #include <vector>
 

@@ -2,21 +2,22 @@
 // registered class, the refusal of registrations that are not the user's
 // own, and what the library exports and writes.
 #include "child_process.h"
-#include "core/utf8.h"
 #include "map_fixture.h"
 #include "platform_testing.h"
+
+#include "core/utf8.h"
+
+#include "smsgate/smsgate.h"
+#include "viewer/tracker_report.h"
 
 #include "platform/system/kernel.h"
 #include "platform/telephony/class_registry.h"
 #include "platform/telephony/com.h"
-#include "smsgate/smsgate.h"
-#include "viewer/tracker_report.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,9 +1,8 @@
 // The gate's rules: which messages are reports, and its memory of what it
 // delivered.
 #include "delivered_log.h"
-#include "recognition.h"
-
 #include "map_fixture.h"
+#include "recognition.h"
 
 #include "core/settings_record.h"
 

@@ -2,16 +2,16 @@
 // with it is sim-modem's fault), and the platform's SMS service against
 // sim-modem.
 #include "child_process.h"
-#include "core/utf8.h"
 #include "map_fixture.h"
 #include "platform_testing.h"
+
+#include "core/utf8.h"
 
 #include "platform/system/kernel.h"
 #include "platform/telephony/sms.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 #include <memory>
 #include <thread>
 

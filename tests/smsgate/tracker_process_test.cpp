@@ -8,10 +8,9 @@
 #include "platform/system/kernel.h"
 #include "platform/windows/window.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <memory>
 #include <thread>
 

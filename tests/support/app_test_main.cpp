@@ -4,10 +4,9 @@
 // application object, then the tests.
 #include "platform/windows/entry.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 #include <unistd.h>
 

@@ -2,7 +2,6 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>

@@ -1,9 +1,11 @@
 #include "map_fixture.h"
-#include "core/utf8.h"
 
 #include "package_writer.h"
-#include "platform/system/kernel.h"
 #include "tile_encoder.h"
+
+#include "core/utf8.h"
+
+#include "platform/system/kernel.h"
 
 #include <cstdlib>
 #include <filesystem>

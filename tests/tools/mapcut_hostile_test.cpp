@@ -3,14 +3,14 @@
 // FIFO, calibrations that place a sheet beyond the earth, a rename that
 // fails half-way, and a cut stopped half-way.
 #include "child_process.h"
-#include "map/map_package.h"
 #include "map_fixture.h"
 #include "test_rasters.h"
 
-#include <gtest/gtest.h>
+#include "map/map_package.h"
 
 #include <csignal>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <thread>
 

@@ -1,10 +1,12 @@
 // mapcut as a user runs it, on inputs written with GDAL: every package's
 // points must land where the viewer looks for them.
 #include "child_process.h"
-#include "map/map_package.h"
 #include "map_fixture.h"
-#include "platform/drawing/offscreen_dc.h"
 #include "test_rasters.h"
+
+#include "map/map_package.h"
+
+#include "platform/drawing/offscreen_dc.h"
 
 #include <cmath>
 #include <ctime>

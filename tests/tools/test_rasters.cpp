@@ -1,7 +1,9 @@
 #include "test_rasters.h"
 
-#include "map/map_package.h"
 #include "map_fixture.h"
+
+#include "map/map_package.h"
+
 #include "platform/drawing/offscreen_dc.h"
 
 #include <cmath>

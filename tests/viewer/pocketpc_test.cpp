@@ -4,9 +4,8 @@
 
 #include "viewer/app_state.h"
 #include "viewer/res/resource_ids.h"
-#include "viewer/view_state.h"
-
 #include "viewer/tracker_report.h"
+#include "viewer/view_state.h"
 
 #include "platform/dialogs/dialog.h"
 #include "platform/telephony/sms.h"

@@ -5,13 +5,12 @@
 
 #include "platform/system/kernel.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>

@@ -1,11 +1,12 @@
-#include "core/utf8.h"
 #include "platform_testing.h"
+
+#include "core/utf8.h"
+
 #include "viewer/program_directory.h"
 
 #include "platform/system/kernel.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 namespace {

@@ -1,10 +1,12 @@
 // The tracker link in the viewer: "Request pos" with the "Ask TR-101" form
 // against sim-modem on a private bus, and the reports that arrive.
 #include "child_process.h"
-#include "core/utf8.h"
 #include "platform_testing.h"
 #include "viewer_fixture.h"
 
+#include "core/utf8.h"
+
+#include "smsgate/smsgate.h"
 #include "viewer/app_state.h"
 #include "viewer/res/resource_ids.h"
 #include "viewer/tracker_report.h"
@@ -13,7 +15,6 @@
 #include "platform/dialogs/dialog.h"
 #include "platform/system/kernel.h"
 #include "platform/windows/gapi.h"
-#include "smsgate/smsgate.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,5 @@
 #include "viewer_fixture.h"
+
 #include "platform_testing.h"
 
 #include "core/tracker_protocol.h"
@@ -22,14 +23,14 @@ void ViewerTest::TearDown() {
         exitViewer();
     }
     UnregisterClass(kViewerWindowClass, theApp.instance);
-    delete theApp.mapPackage;
+    CloseMap();
     theApp = AppState{};
     theView = ViewState{};
     platform::testing::SetModuleFileName("");
 }
 
 bool ViewerTest::start() {
-    delete theApp.mapPackage; // from an earlier start in the same test
+    CloseMap(); // from an earlier start in the same test
     theApp = AppState{};
     theView = ViewState{};
     HINSTANCE instance = platform::InitialiseInstance(TarvoResources());

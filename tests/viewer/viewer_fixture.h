@@ -10,7 +10,6 @@
 #include "platform/windows/window.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 

@@ -1,14 +1,13 @@
 #include "platform_testing.h"
 #include "viewer_fixture.h"
 
+#include "map/map_package.h"
 #include "viewer/app_state.h"
 #include "viewer/main_window.h"
 #include "viewer/paint_view.h"
 #include "viewer/res/resource_ids.h"
 #include "viewer/startup.h"
 #include "viewer/view_state.h"
-
-#include "map/map_package.h"
 
 #include "platform/system/kernel.h"
 #include "platform/windows/gapi.h"

@@ -1,8 +1,8 @@
 #include "cutter.h"
 
-#include "core/map_limits.h"
-
 #include "package_files.h"
+
+#include "core/map_limits.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,5 +1,7 @@
 #include "package_writer.h"
 
+#include "platform/system/private_files.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -7,8 +9,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
-
-#include "platform/system/private_files.h"
 
 namespace mapcut {
 

@@ -2,7 +2,9 @@
 // PREFIX.dt1 / PREFIX.dt2 and decodes every tile. Exits 0 only when the
 // package opens and every non-empty tile decodes.
 #include "core/utf8.h"
+
 #include "map/map_package.h"
+
 #include "platform/drawing/offscreen_dc.h"
 #include "platform/drawing/tile_decoder.h"
 #include "platform/system/kernel.h"

@@ -1,8 +1,7 @@
 #include "control.h"
 
-#include "sim_service.h"
-
 #include "mm_types.h"
+#include "sim_service.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,9 +1,8 @@
 #include "sim_modem.h"
 
-#include "sim_service.h"
-
 #include "mm_messaging_adaptor.h"
 #include "mm_modem_adaptor.h"
+#include "sim_service.h"
 
 #include <QDBusMessage>
 #include <QDateTime>

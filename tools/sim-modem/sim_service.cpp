@@ -1,10 +1,9 @@
 #include "sim_service.h"
 
 #include "control.h"
+#include "mm_manager_adaptor.h"
 #include "object_manager.h"
 #include "sim_modem.h"
-
-#include "mm_manager_adaptor.h"
 
 #include <QDBusConnectionInterface>
 #include <QDateTime>

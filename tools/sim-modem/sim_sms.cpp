@@ -1,8 +1,7 @@
 #include "sim_sms.h"
 
-#include "sim_modem.h"
-
 #include "mm_sms_adaptor.h"
+#include "sim_modem.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

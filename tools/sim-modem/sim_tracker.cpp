@@ -57,7 +57,8 @@ bool SimTracker::isRequest(const QString& number, const QString& text) const {
     // not) as long as that is a whole subscriber number.
     const bool same = to == mine || (std::min(to.size(), mine.size()) >= 6 &&
                                      (mine.endsWith(to) || to.endsWith(mine)));
-    return !to.isEmpty() && same && text.trimmed().compare(QString::fromUtf16(kRequestText), Qt::CaseInsensitive) == 0;
+    return !to.isEmpty() && same &&
+           text.trimmed().compare(QString::fromUtf16(kRequestText), Qt::CaseInsensitive) == 0;
 }
 
 QString SimTracker::nextReport() {

@@ -5,6 +5,7 @@
 //   tarvo-msg ... command ID | key VK | char TEXT | close | foreground | copydata TEXT
 //   (a form: --class Dialog --title CAPTION)
 #include "core/utf8.h"
+
 #include "platform/system/kernel.h"
 #include "platform/windows/window.h"
 

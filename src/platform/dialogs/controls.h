@@ -4,6 +4,7 @@
 #pragma once
 
 #include "dialog.h"
+
 #include "platform/windows/window_internal.h"
 
 class QWidget;

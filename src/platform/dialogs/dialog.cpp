@@ -3,6 +3,7 @@
 #include "dialog.h"
 
 #include "controls.h"
+
 #include "platform/ipc/window_registry.h"
 #include "platform/windows/gapi.h"
 #include "platform/windows/shell.h"

@@ -1,10 +1,9 @@
 #include "imaging.h"
 
 #include "dc_internal.h"
+#include "gdi.h"
 #include "imaging_factory.h"
 #include "tile_decoder.h"
-
-#include "gdi.h"
 
 #include <QPainter>
 #include <algorithm>

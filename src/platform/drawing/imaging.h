@@ -3,6 +3,7 @@
 #pragma once
 
 #include "gdi.h"
+
 #include "platform/telephony/com.h"
 
 constexpr CLSID CLSID_ImagingFactory = {

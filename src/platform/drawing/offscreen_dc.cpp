@@ -1,6 +1,7 @@
 #include "offscreen_dc.h"
 
 #include "dc_internal.h"
+
 #include "platform/windows/widgets.h"
 
 #include <QImage>

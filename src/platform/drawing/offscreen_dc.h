@@ -3,6 +3,7 @@
 #pragma once
 
 #include "gdi.h"
+
 #include "platform/windows/window.h"
 
 #include <memory>

@@ -1,7 +1,6 @@
 #include "tile_decoder.h"
 
 #include <atomic>
-
 #include <climits>
 #include <csetjmp>
 #include <cstring>

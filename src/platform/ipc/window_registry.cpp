@@ -1,10 +1,11 @@
 #include "window_registry.h"
 
+#include "ipc.h"
+#include "runtime_dir.h"
+
 #include "core/utf8.h"
 
-#include "ipc.h"
 #include "platform/system/kernel.h"
-#include "runtime_dir.h"
 
 #include <cstdio>
 #include <dirent.h>

@@ -1,9 +1,10 @@
 #include "kernel.h"
+
 #include "kernel_internal.h"
 
-#include "platform/windows/ui_record.h"
-
 #include "core/utf8.h"
+
+#include "platform/windows/ui_record.h"
 
 #include <QString>
 #include <algorithm>

@@ -3,8 +3,10 @@
 // live process holds a handle, and vanishes when the last holder closes it or
 // dies. The file is never removed: removing it could split one name into two
 // files between a holder and a newcomer.
-#include "core/utf8.h"
 #include "kernel.h"
+
+#include "core/utf8.h"
+
 #include "platform/ipc/runtime_dir.h"
 
 #include <fcntl.h>

@@ -1,15 +1,16 @@
 #include "com.h"
-#include "com_internal.h"
-#include "core/utf8.h"
 
 #include "class_registry.h"
+#include "com_internal.h"
+
+#include "core/utf8.h"
+
 #include "platform/drawing/imaging_factory.h"
 #include "platform/system/kernel.h"
 
-#include <dlfcn.h>
-
 #include <atomic>
 #include <cstdlib>
+#include <dlfcn.h>
 #include <vector>
 
 namespace {

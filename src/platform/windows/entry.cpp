@@ -1,11 +1,12 @@
 #include "entry.h"
 
+#include "termination.h"
+
 #include "core/utf8.h"
 
 #include "platform/ipc/runtime_dir.h"
 #include "platform/ipc/window_registry.h"
 #include "platform/system/kernel.h"
-#include "termination.h"
 
 #include <QApplication>
 #include <clocale>

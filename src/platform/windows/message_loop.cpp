@@ -1,8 +1,9 @@
 // The thread's message queue and loop. Waiting for a message runs Qt's event
 // loop, so input, painting and sockets are served while the queue is empty;
 // posting a message ends every wait, the nested ones of modal loops included.
-#include "platform/dialogs/dialog.h"
 #include "window_internal.h"
+
+#include "platform/dialogs/dialog.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

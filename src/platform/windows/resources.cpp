@@ -1,5 +1,6 @@
 // Resources: the program's menus, dialogs and icons, looked up by number.
 #include "resources.h"
+
 #include "window_internal.h"
 
 #include <QIcon>

@@ -33,8 +33,7 @@ template <std::size_t N>
 constexpr MenuResourceItem Popup(LPCWSTR text, const MenuResourceItem (&items)[N]) {
     return {text, 0, items, int(N)};
 }
-template <std::size_t N>
-constexpr MenuResource Menu(int id, const MenuResourceItem (&items)[N]) {
+template <std::size_t N> constexpr MenuResource Menu(int id, const MenuResourceItem (&items)[N]) {
     return {id, items, int(N)};
 }
 

@@ -1,9 +1,10 @@
 #include "shell.h"
 
 #include "gapi.h"
-#include "platform/dialogs/controls.h"
 #include "ui_record.h"
 #include "widgets.h"
+
+#include "platform/dialogs/controls.h"
 
 #include <QApplication>
 #include <QMenu>

@@ -1,9 +1,10 @@
 #include "window.h"
 
-#include "platform/ipc/ipc.h"
-#include "platform/ipc/window_registry.h"
 #include "ui_record.h"
 #include "widgets.h"
+
+#include "platform/ipc/ipc.h"
+#include "platform/ipc/window_registry.h"
 
 #include <QApplication>
 #include <QIcon>

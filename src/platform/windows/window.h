@@ -2,11 +2,12 @@
 // loop, painting, message boxes and the emulated screen's metrics.
 #pragma once
 
-#include <string>
+#include "resources.h"
 
 #include "platform/drawing/gdi.h"
 #include "platform/system/types.h"
-#include "resources.h"
+
+#include <string>
 
 struct HWND__;
 using HWND = HWND__*;

@@ -1,8 +1,9 @@
 // What windows are on this platform. Only platform/ sees this.
 #pragma once
 
-#include "platform/drawing/dc_internal.h"
 #include "window.h"
+
+#include "platform/drawing/dc_internal.h"
 
 #include <QIcon>
 #include <QPointer>

@@ -16,6 +16,9 @@ void note(const QString& text) {
     std::fprintf(stderr, "smsgate: %s\n", qPrintable(text));
 }
 
+// The standard D-Bus interfaces (ObjectManager, Properties) come with no
+// interface file of ModemManager's to generate a proxy from; their calls are
+// made from this.
 QDBusMessage call(const QString& path, const char* interface, const char* method) {
     return QDBusMessage::createMethodCall(mm::kService, path, interface, method);
 }
@@ -85,6 +88,16 @@ void Gate::checkRegistration() {
     }
 }
 
+// The modem's Messaging interface, through the proxy generated from
+// ModemManager's own interface file; one a modem, kept while the gate runs.
+MmMessagingProxy& Gate::messaging(const QString& modemPath) {
+    std::unique_ptr<MmMessagingProxy>& proxy = messaging_[modemPath];
+    if (!proxy) {
+        proxy = std::make_unique<MmMessagingProxy>(mm::kService, modemPath, bus_);
+    }
+    return *proxy;
+}
+
 void Gate::scanModems() {
     if (!active_) {
         return;
@@ -142,8 +155,7 @@ void Gate::listMessages(const QString& modemPath, int sweep) {
         return;
     }
     sweep_.pending += sweep != 0 && sweep == sweep_.generation ? 1 : 0;
-    auto* pending = new QDBusPendingCallWatcher(
-        bus_.asyncCall(call(modemPath, mm::kMessagingInterface, "List")), this);
+    auto* pending = new QDBusPendingCallWatcher(messaging(modemPath).List(), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this,
             [this, modemPath, sweep](QDBusPendingCallWatcher* w) {
                 w->deleteLater();
@@ -274,9 +286,8 @@ void Gate::onDelivered(const Report& report, bool deleteIt) {
 }
 
 void Gate::deleteMessage(const QString& smsPath, const QString& modemPath, const QString& key) {
-    QDBusMessage remove = call(modemPath, mm::kMessagingInterface, "Delete");
-    remove << QVariant::fromValue(QDBusObjectPath(smsPath));
-    auto* pending = new QDBusPendingCallWatcher(bus_.asyncCall(remove), this);
+    auto* pending =
+        new QDBusPendingCallWatcher(messaging(modemPath).Delete(QDBusObjectPath(smsPath)), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this,
             [this, key, smsPath](QDBusPendingCallWatcher* w) {
                 w->deleteLater();

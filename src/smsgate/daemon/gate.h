@@ -6,9 +6,9 @@
 
 #include "courier.h"
 #include "delivered_log.h"
-#include "recognition.h"
-
+#include "mm_messaging_proxy.h"
 #include "mm_types.h"
+#include "recognition.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -16,6 +16,7 @@
 #include <QSet>
 #include <QTimer>
 #include <map>
+#include <memory>
 
 struct GateOptions {
     QString settingsPath;     // the viewer's settings.dat, for its tracker number
@@ -67,6 +68,7 @@ private:
     void considerSent(const SmsInfo& sms);
     void considerReceived(const SmsInfo& sms);
     void deleteMessage(const QString& smsPath, const QString& modemPath, const QString& key);
+    MmMessagingProxy& messaging(const QString& modemPath);
     void onDelivered(const Report& report, bool deleteIt);
     void scheduleFlush();
 
@@ -81,5 +83,6 @@ private:
     QString lastLogError_;
     QSet<QString> inFlight_;                // keys handed to the courier
     std::map<QString, QString> waitingFor_; // SMS path -> modem path, until whole or sent
+    std::map<QString, std::unique_ptr<MmMessagingProxy>> messaging_; // by modem path
     Courier courier_;
 };

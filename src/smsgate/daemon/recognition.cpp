@@ -1,9 +1,8 @@
 #include "recognition.h"
 
-#include "core/tracker_protocol.h"
-
 #include "core/report_reader.h"
 #include "core/settings_record.h"
+#include "core/tracker_protocol.h"
 
 #include <QFile>
 
@@ -77,7 +76,8 @@ bool IsRequestText(const QString& text) {
 }
 
 bool HoldsTwoNumbers(const QString& text) {
-    return CountNumberTokens(reinterpret_cast<const char16_t*>(text.utf16()), int(text.size())) >= 2;
+    return CountNumberTokens(reinterpret_cast<const char16_t*>(text.utf16()), int(text.size())) >=
+           2;
 }
 
 void TrackerNumbers::addRequest(const QString& number, const QDateTime& when) {

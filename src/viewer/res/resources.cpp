@@ -57,8 +57,9 @@ const IconResource kIcons[] = {
     {IDI_TARVO, kTarvoIconPng, kTarvoIconPngSize},
 };
 
-const ResourceTable kResources = {kMenus,        int(std::size(kMenus)), kIcons,
-                                  int(std::size(kIcons)), kTarvoDialogs, int(std::size(kTarvoDialogs))};
+const ResourceTable kResources = {kMenus,        int(std::size(kMenus)),
+                                  kIcons,        int(std::size(kIcons)),
+                                  kTarvoDialogs, int(std::size(kTarvoDialogs))};
 
 } // namespace
 
