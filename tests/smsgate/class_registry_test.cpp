@@ -11,6 +11,7 @@
 #include "viewer/tracker_report.h"
 
 #include "platform/system/kernel.h"
+#include "platform/system/files.h"
 #include "platform/telephony/class_registry.h"
 #include "platform/telephony/com.h"
 
@@ -89,6 +90,25 @@ TEST_F(ClassRegistryTest, AFolderThatCannotBeWrittenMakesRegistrationFail) {
     setenv("XDG_CONFIG_HOME", dir.file("file/config").c_str(), 1);
     EXPECT_NE(RegisterRuleComponent(), S_OK);
     EXPECT_EQ(UnregisterRuleComponent(), E_FAIL) << "nothing there, and no folder to look in";
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+}
+
+// Without a home folder there is no configuration folder: nothing is
+// written at the file system's root, and the viewer and the gate agree.
+TEST_F(ClassRegistryTest, WithoutAHomeFolderNothingIsRegisteredAnywhere) {
+    const std::string home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+    unsetenv("XDG_CONFIG_HOME");
+    unsetenv("HOME");
+    EXPECT_EQ(platform::ConfigHome(), "");
+    EXPECT_EQ(platform::UserConfigFolder("tarvo"), "");
+    EXPECT_EQ(platform::ClassEntryPath(CLSID_RuleComponent), "");
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(RegisterRuleComponent(), E_FAIL);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("no configuration folder"),
+              std::string::npos);
+    EXPECT_EQ(create(), REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(UnregisterRuleComponent(), S_OK) << "nothing to remove";
+    setenv("HOME", home.c_str(), 1);
     setenv("XDG_CONFIG_HOME", config.c_str(), 1);
 }
 
