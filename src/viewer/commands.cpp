@@ -4,6 +4,7 @@
 #include "goto_dialog.h"
 #include "main_window.h"
 #include "tracker_report.h"
+#include "view_moves.h"
 #include "view_state.h"
 
 #include "map/map_package.h"

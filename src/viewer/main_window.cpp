@@ -3,8 +3,10 @@
 #include "app_state.h"
 #include "commands.h"
 #include "paint_view.h"
+#include "pointer_handlers.h"
 #include "startup.h"
 #include "tracker_report.h"
+#include "view_moves.h"
 #include "view_state.h"
 
 #include "core/view_geometry.h"
@@ -14,10 +16,6 @@
 
 #include "platform/windows/gapi.h"
 #include "platform/windows/shell.h"
-
-void RepaintView() {
-    InvalidateRect(theApp.mainWindow, nullptr, FALSE);
-}
 
 namespace {
 
@@ -40,6 +38,15 @@ LRESULT onDestroy() {
     return 0;
 }
 
+// The view follows the window: a new size (from the user, the shell, a
+// rotation) is painted whole at once.
+LRESULT onSize(LPARAM lParam) {
+    theApp.viewWidth = GET_X_LPARAM(lParam);
+    theApp.viewHeight = GET_Y_LPARAM(lParam);
+    RepaintView();
+    return 0;
+}
+
 LRESULT onPaint(HWND hwnd) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
@@ -48,23 +55,6 @@ LRESULT onPaint(HWND hwnd) {
     }
     EndPaint(hwnd, &ps);
     return 0;
-}
-
-// A key pans 30 screen pixels at the current zoom.
-void pan(float* coordinate, float scale, float direction) {
-    *coordinate = *coordinate + direction * DegreesForPixels(30.0f, scale, theView.zoom);
-    RepaintView();
-}
-
-// Doubles or halves the zoom about the view centre; a step past a bound
-// leaves the zoom, and the picture, as they are.
-void zoomBy(float factor) {
-    const float zoom = theView.zoom * factor;
-    if (zoom < kMinZoom || zoom > kMaxZoom) {
-        return;
-    }
-    theView.zoom = zoom;
-    RepaintView();
 }
 
 void goHome() {
@@ -79,23 +69,22 @@ void goHome() {
 LRESULT onKeyDown(WPARAM wParam) {
     const auto key = short(LOWORD(wParam));
     const GXKeyList& k = theApp.keys;
-    const TMapDesc& desc = theApp.mapPackage->desc;
     if (key == k.vkUp) {
-        pan(&theView.centreLatitude, desc.yscale, -1.0f);
+        PanByKey(0, -1);
     } else if (key == k.vkDown) {
-        pan(&theView.centreLatitude, desc.yscale, 1.0f);
+        PanByKey(0, 1);
     } else if (key == k.vkLeft) {
-        pan(&theView.centreLongitude, desc.xscale, -1.0f);
+        PanByKey(-1, 0);
     } else if (key == k.vkRight) {
-        pan(&theView.centreLongitude, desc.xscale, 1.0f);
+        PanByKey(1, 0);
     } else if (key == '1') {
-        zoomBy(2.0f);
+        ZoomBy(2.0f);
     } else if (key == kZoomOutKey) {
-        zoomBy(0.5f);
+        ZoomBy(0.5f);
     } else if (key == k.vkA) {
-        zoomBy(2.0f);
+        ZoomBy(2.0f);
     } else if (key == k.vkB) {
-        zoomBy(0.5f);
+        ZoomBy(0.5f);
     } else if (key == k.vkC || key == k.vkStart || key == VK_TTALK || key == VK_TEND) {
         // no effect
     } else if (key == VK_TBACK) {
@@ -137,6 +126,8 @@ LRESULT MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         return onCreate(hwnd);
     case WM_DESTROY:
         return onDestroy();
+    case WM_SIZE:
+        return onSize(lParam);
     case WM_PAINT:
         return onPaint(hwnd);
     case WM_COPYDATA:
@@ -147,6 +138,10 @@ LRESULT MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         return onCommand(hwnd, message, wParam, lParam);
     case WM_INITMENUPOPUP:
         return onInitMenuPopup(wParam);
+    case WM_GESTURE:
+        return OnGesture(hwnd, wParam, lParam);
+    case WM_MOUSEWHEEL:
+        return OnMouseWheel(wParam);
 #ifdef TARVO_POCKETPC
     case WM_ACTIVATE:
         SHHandleWMActivate(hwnd, wParam, lParam, &theApp.activateInfo, 0);

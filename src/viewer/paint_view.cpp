@@ -8,19 +8,28 @@
 
 #include "map/map_package.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr COLORREF kRed = 0x0000FF; // 0x00BBGGRR
 constexpr COLORREF kYellow = 0x00FFFF;
 
-// A cross of two 7-pixel strokes, from -3 to +3 around (x, y).
-void drawCross(HDC dc, COLORREF colour, int x, int y) {
-    HPEN pen = CreatePen(PS_SOLID, 1, colour);
+// What keeps its physical size on a scaled display (the crosses, the text
+// box) is drawn at the display's scale: 1 at 96 pixels an inch.
+int displayScale(HDC dc) {
+    return std::max(1, (GetDeviceCaps(dc, LOGPIXELSX) + 48) / 96);
+}
+
+// A cross of two 7-pixel strokes, from -3 to +3 around (x, y), at scale 1.
+void drawCross(HDC dc, COLORREF colour, int x, int y, int scale) {
+    HPEN pen = CreatePen(PS_SOLID, scale, colour);
     HGDIOBJ previous = SelectObject(dc, pen);
-    MoveToEx(dc, x - 3, y, nullptr);
-    LineTo(dc, x + 4, y);
-    MoveToEx(dc, x, y - 3, nullptr);
-    LineTo(dc, x, y + 4);
+    const int arm = 3 * scale;
+    MoveToEx(dc, x - arm, y, nullptr);
+    LineTo(dc, x + arm + 1, y);
+    MoveToEx(dc, x, y - arm, nullptr);
+    LineTo(dc, x, y + arm + 1);
     SelectObject(dc, previous);
     DeleteObject(pen);
 }
@@ -52,10 +61,11 @@ void PaintView(HDC dc) {
     WCHAR text[kPositionTextUnits];
     FormatPositionText(theView.displayFormat, theView.centreLatitude, theView.centreLongitude,
                        text);
-    RECT textRect{10, 10, 256, 256};
+    const int scale = displayScale(dc);
+    RECT textRect{10 * scale, 10 * scale, 256 * scale, 256 * scale};
     DrawText(dc, text, -1, &textRect, DT_LEFT | DT_TOP);
 
-    drawCross(dc, kRed, theApp.viewWidth / 2, theApp.viewHeight / 2);
+    drawCross(dc, kRed, theApp.viewWidth / 2, theApp.viewHeight / 2, scale);
     const POINT gps = gpsPosition(map.desc);
-    drawCross(dc, kYellow, gps.x, gps.y);
+    drawCross(dc, kYellow, gps.x, gps.y, scale);
 }

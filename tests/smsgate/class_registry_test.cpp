@@ -10,8 +10,8 @@
 #include "smsgate/smsgate.h"
 #include "viewer/tracker_report.h"
 
-#include "platform/system/kernel.h"
 #include "platform/system/files.h"
+#include "platform/system/kernel.h"
 #include "platform/telephony/class_registry.h"
 #include "platform/telephony/com.h"
 

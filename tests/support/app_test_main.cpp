@@ -25,6 +25,9 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     unsetenv("TARVO_UI_RECORD");
     unsetenv("TARVO_SCREEN");
+#ifdef TARVO_TEST_SCALE_FACTOR
+    setenv("QT_SCALE_FACTOR", TARVO_TEST_SCALE_FACTOR, 1); // a display scaled by this
+#endif
     platform::Application app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();

@@ -2,6 +2,7 @@
 
 #include "platform/system/kernel_internal.h"
 #include "platform/telephony/com_internal.h"
+#include "platform/windows/client_widget.h"
 #include "platform/windows/gapi.h"
 #include "platform/windows/menu_internal.h"
 #include "platform/windows/ui_record.h"
@@ -10,13 +11,19 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 namespace platform::testing {
 
 namespace {
+
+class NextDialogWatch;
+NextDialogWatch* armed = nullptr; // the one watch waiting, if any
 
 // Runs the action once a dialog's frame is shown, from the modal loop the
 // dialog then runs, after the form's activation has arrived.
@@ -36,6 +43,7 @@ protected:
             return false;
         }
         QCoreApplication::instance()->removeEventFilter(this);
+        armed = nullptr;
         QTimer::singleShot(0, [action = std::move(action_), dialog] {
             QCoreApplication::processEvents();
             if (LiveWindow(dialog) != nullptr) {
@@ -52,8 +60,14 @@ private:
 
 } // namespace
 
+// A later call replaces the action armed before; null disarms it.
 void OnNextDialog(std::function<void(HWND dialog)> action) {
-    QCoreApplication::instance()->installEventFilter(new NextDialogWatch(std::move(action)));
+    delete armed; // an object's destruction removes its event filter too
+    armed = nullptr;
+    if (action) {
+        armed = new NextDialogWatch(std::move(action));
+        QCoreApplication::instance()->installEventFilter(armed);
+    }
 }
 
 void DispatchPosted() {
@@ -68,6 +82,9 @@ void DispatchPosted() {
 namespace {
 
 QWidget* keyTarget() {
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+        return popup; // an open menu takes the keys first
+    }
     QWidget* window = QApplication::activeModalWidget();
     if (window == nullptr) {
         window = QApplication::activeWindow();
@@ -226,8 +243,145 @@ UiRecording::~UiRecording() {
     SetUiRecordSink(nullptr, nullptr);
 }
 
+void UiRecording::stop() {
+    SetUiRecordSink(nullptr, nullptr);
+}
+
 void UiRecording::collect(const std::string& line, void* context) {
     static_cast<UiRecording*>(context)->lines_.push_back(line);
+}
+
+namespace {
+
+ClientWidget* clientOf(HWND window) {
+    HWND__* w = LiveWindow(window);
+    return w != nullptr ? w->client.data() : nullptr;
+}
+
+QPointF logical(ClientWidget* client, POINT p) {
+    const double ratio = client->devicePixelRatioF();
+    return QPointF(p.x / ratio, p.y / ratio);
+}
+
+QPointF between(QPointF a, QPointF b, int step, int steps) {
+    return a + (b - a) * (double(step) / steps);
+}
+
+QPointingDevice* touchScreen() {
+    static QPointingDevice* device = QTest::createTouchDevice();
+    return device;
+}
+
+RECT rectOf(const QRect& r) {
+    return RECT{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+} // namespace
+
+void MouseDrag(HWND window, POINT from, POINT to, int steps) {
+    ClientWidget* client = clientOf(window);
+    const QPointF a = logical(client, from), b = logical(client, to);
+    QTest::mousePress(client, Qt::LeftButton, {}, a.toPoint());
+    for (int i = 1; i <= steps; ++i) {
+        QMouseEvent move(QEvent::MouseMove, between(a, b, i, steps),
+                         client->mapToGlobal(between(a, b, i, steps)), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(client, &move);
+    }
+    QTest::mouseRelease(client, Qt::LeftButton, {}, b.toPoint());
+    DispatchPosted();
+}
+
+void MouseClick(HWND window, POINT at) {
+    ClientWidget* client = clientOf(window);
+    QTest::mouseClick(client, Qt::LeftButton, {}, logical(client, at).toPoint());
+    DispatchPosted();
+}
+
+void MouseDoubleClick(HWND window, POINT at) {
+    ClientWidget* client = clientOf(window);
+    QTest::mouseDClick(client, Qt::LeftButton, {}, logical(client, at).toPoint());
+    DispatchPosted();
+}
+
+void MouseWheel(HWND window, int angle) {
+    ClientWidget* client = clientOf(window);
+    const QPointF at(client->width() / 2.0, client->height() / 2.0);
+    QWheelEvent wheel(at, client->mapToGlobal(at), QPoint(), QPoint(0, angle), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(client, &wheel);
+    DispatchPosted();
+}
+
+void TouchDrag(HWND window, POINT from, POINT to, int steps) {
+    ClientWidget* client = clientOf(window);
+    const QPointF a = logical(client, from), b = logical(client, to);
+    QTest::touchEvent(client, touchScreen()).press(0, a.toPoint(), client);
+    for (int i = 1; i <= steps; ++i) {
+        QTest::touchEvent(client, touchScreen()).move(0, between(a, b, i, steps).toPoint(), client);
+    }
+    QTest::touchEvent(client, touchScreen()).release(0, b.toPoint(), client);
+    DispatchPosted();
+}
+
+void TouchTap(HWND window, POINT at) {
+    TouchDrag(window, at, at, 0);
+}
+
+void Pinch(HWND window, POINT centre, int from, int to, int steps) {
+    ClientWidget* client = clientOf(window);
+    const QPointF c = logical(client, centre);
+    const double ratio = client->devicePixelRatioF();
+    auto finger = [&](int side, int distance) {
+        return (c + QPointF(side * distance / 2.0 / ratio, 0)).toPoint();
+    };
+    QTest::touchEvent(client, touchScreen())
+        .press(0, finger(-1, from), client)
+        .press(1, finger(1, from), client);
+    for (int i = 1; i <= steps; ++i) {
+        const int d = from + (to - from) * i / steps;
+        QTest::touchEvent(client, touchScreen())
+            .move(0, finger(-1, d), client)
+            .move(1, finger(1, d), client);
+    }
+    QTest::touchEvent(client, touchScreen())
+        .release(0, finger(-1, to), client)
+        .release(1, finger(1, to), client);
+    DispatchPosted();
+}
+
+void ResizeWindow(HWND window, int width, int height) {
+    if (FrameWidget* frame = FrameOf(window)) {
+        frame->resize(width, height);
+        QApplication::sendPostedEvents();
+        DispatchPosted();
+    }
+}
+
+RECT FrameRect(HWND window) {
+    FrameWidget* frame = FrameOf(window);
+    return frame != nullptr ? rectOf(frame->frameGeometry()) : RECT{0, 0, 0, 0};
+}
+
+QImage RenderClient(HWND window, QColor sentinel) {
+    ClientWidget* client = clientOf(window);
+    const QSize size = client->clientSize();
+    QImage image(size, QImage::Format_RGB32);
+    image.setDevicePixelRatio(client->devicePixelRatioF());
+    image.fill(sentinel);
+    client->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+std::vector<RECT> PopupRects() {
+    std::vector<RECT> rects;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && (qobject_cast<QMenu*>(widget) != nullptr ||
+                                    qobject_cast<QDialog*>(widget) != nullptr)) {
+            rects.push_back(rectOf(widget->frameGeometry()));
+        }
+    }
+    return rects;
 }
 
 long OutstandingTaskMemBlocks() {

@@ -10,6 +10,8 @@
 #include "platform/windows/menu.h"
 #include "platform/windows/window.h"
 
+#include <QColor>
+#include <QImage>
 #include <functional>
 #include <string>
 #include <vector>
@@ -80,11 +82,37 @@ public:
     UiRecording& operator=(const UiRecording&) = delete;
     const std::vector<std::string>& lines() const { return lines_; }
     void clear() { lines_.clear(); }
+    // From here on message boxes are shown and wait, as without a record.
+    void stop();
 
 private:
     static void collect(const std::string& line, void* context);
     std::vector<std::string> lines_;
 };
+
+// The mouse and a touch screen on a window's client area, at client pixels,
+// as Qt delivers them; the messages they post are dispatched before each
+// returns. A drag moves in `steps` even steps.
+void MouseDrag(HWND window, POINT from, POINT to, int steps);
+void MouseClick(HWND window, POINT at);
+void MouseDoubleClick(HWND window, POINT at);
+void MouseWheel(HWND window, int angle);
+void TouchDrag(HWND window, POINT from, POINT to, int steps);
+void TouchTap(HWND window, POINT at);
+// Two fingers either side of `centre`, `from` apart, moving to `to` apart.
+void Pinch(HWND window, POINT centre, int from, int to, int steps);
+
+// Gives a top-level window's frame a new size in the display's logical
+// pixels, as the user or a shell would, and lets the window handle it.
+void ResizeWindow(HWND window, int width, int height);
+// A top-level window on the display, its decorations included, in logical
+// pixels.
+RECT FrameRect(HWND window);
+// What the window's client area paints, at client pixels, over `sentinel`:
+// a pixel left `sentinel` was not painted.
+QImage RenderClient(HWND window, QColor sentinel);
+// The popup menus and message boxes on the display now, in logical pixels.
+std::vector<RECT> PopupRects();
 
 // Number of task-allocator blocks not yet freed, for leak checks.
 long OutstandingTaskMemBlocks();

@@ -471,8 +471,8 @@ TEST_F(ViewerProcess, TheScreenIsChosenByOptionOrEnvironment) {
                           {{}, {"--screen", "480x640"}, "screen\t480\t640\n"},
                           {{"TARVO_SCREEN=320x240"}, {}, "screen\t320\t240\n"},
                           {{"TARVO_SCREEN=320x240"}, {"--screen=360x720"}, "screen\t360\t720\n"},
-                          // The offscreen display is 800 x 800, less a title bar.
-                          {{"TARVO_SCREEN=full"}, {}, "screen\t800\t7"}};
+                          // The offscreen display's whole free area: 800 x 800.
+                          {{"TARVO_SCREEN=full"}, {}, "screen\t800\t800\n"}};
     for (const Case& c : cases) {
         std::filesystem::remove(record());
         const pid_t viewer = launch(c.environment, {}, c.arguments);

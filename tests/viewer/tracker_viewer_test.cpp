@@ -208,6 +208,23 @@ TEST_F(TrackerViewerTest, BackEditsTheNumberAndALongNumberIsCutTo127Characters) 
     EXPECT_EQ(ctl("sent"), core::ToUtf8(stored) + "\trequest\t1\n");
 }
 
+// Back on the check box leaves the form, as Back leaves a phone's screen:
+// the form is cancelled, and the viewer stays in front.
+TEST_F(TrackerViewerTest, BackOnTheCheckBoxCancelsTheFormAndKeepsTheViewer) {
+    request([](HWND form) {
+        TypeText(u"+222");
+        PressKey(VK_DOWN);
+        ASSERT_EQ(GetFocus(), GetDlgItem(form, IDC_DONT_PLACE_TO_INBOX));
+        PressKey(VK_ESCAPE);
+        platform::testing::DispatchPosted();
+        EXPECT_FALSE(IsWindowVisible(form)) << "cancelled";
+    });
+    EXPECT_FALSE(platform::testing::IsMinimised(theApp.mainWindow));
+    EXPECT_TRUE(IsWindowVisible(theApp.menuBar));
+    EXPECT_EQ(std::u16string(theApp.trackerNumber), u"") << "Cancel keeps nothing";
+    EXPECT_EQ(ctl("sent"), "");
+}
+
 TEST_F(TrackerViewerTest, AReportMovesTheMapBeepsAndShowsTheText) {
     const std::u16string text = u"Lat:50.45012 Lon:30.52341";
     theView.zoom = 4.0f;

@@ -7,6 +7,7 @@
 #include "viewer/paint_view.h"
 #include "viewer/res/resource_ids.h"
 #include "viewer/startup.h"
+#include "viewer/view_moves.h"
 #include "viewer/view_state.h"
 
 #include "platform/system/kernel.h"

@@ -223,6 +223,14 @@ bool IsEditControl(HWND control) {
     return editOf(LiveWindow(control)) != nullptr;
 }
 
+HWND FormOf(HWND window) {
+    HWND__* w = LiveWindow(window);
+    if (w != nullptr && w->kind == HWND__::Kind::Control) {
+        w = LiveWindow(w->owner);
+    }
+    return w != nullptr && w->kind == HWND__::Kind::Dialog ? w : nullptr;
+}
+
 bool IsCheckBox(HWND control) {
     return checkBoxOf(LiveWindow(control)) != nullptr;
 }

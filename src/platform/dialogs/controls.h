@@ -22,6 +22,8 @@ QWidget* CreateControlWidget(HWND control, const DialogItemTemplate& item, QWidg
 LRESULT ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
 
 bool IsEditControl(HWND control);
+// The form a control (or the form itself) belongs to; null for others.
+HWND FormOf(HWND window);
 bool IsCheckBox(HWND control);
 bool IsTabStop(HWND control);
 

@@ -6,6 +6,7 @@
 
 #include "platform/ipc/window_registry.h"
 #include "platform/windows/gapi.h"
+#include "platform/windows/screen.h"
 #include "platform/windows/shell.h"
 #include "platform/windows/ui_record.h"
 #include "platform/windows/widgets.h"
@@ -317,8 +318,7 @@ HWND createDialog(const DialogTemplate& t, HWND owner, HINSTANCE instance, DLGPR
     content->setPalette(QPalette(Qt::black, Qt::white));
     const QRect size = toPixels(*w->dialog, 0, 0, t.cx, t.cy);
     w->widget = content;
-    w->frame =
-        new FrameWidget(dialog, content, size.width(), size.height(), GetSystemMetrics(SM_CYMENU));
+    w->frame = new FrameWidget(dialog, content, size.width(), size.height(), EmulatedScreen().bar);
     w->frame->setWindowTitle(QString::fromStdU16String(w->title));
     w->frame->setWindowModality(Qt::ApplicationModal);
     auto* keys = new DialogKeys(dialog, w->frame);

@@ -22,6 +22,7 @@ struct HDC__ {
     int savedStates = 0;   // SaveDC levels not yet restored
     HGDIOBJ pen = nullptr; // null: the stock black pen
     POINT position{0, 0};
+    int pixelsPerInch = 96; // the display's scale x 96
 };
 
 namespace platform {

@@ -89,17 +89,20 @@ QColor qColour(COLORREF c) {
 }
 
 // Pixels of the line from (x0, y0) to (x1, y1), the end point left out.
-void plotLine(QPainter& p, const QColor& colour, int x0, int y0, int x1, int y1) {
+// A pen wider than a pixel is centred on the line (an even width lies one
+// pixel more above or left of it).
+void plotLine(QPainter& p, const QColor& colour, int width, int x0, int y0, int x1, int y1) {
+    const int before = width / 2;
     if (y0 == y1) {
         const int from = x1 >= x0 ? x0 : x1 + 1;
         const int to = x1 >= x0 ? x1 : x0 + 1;
-        p.fillRect(QRect(from, y0, to - from, 1), colour);
+        p.fillRect(QRect(from, y0 - before, to - from, width), colour);
         return;
     }
     if (x0 == x1) {
         const int from = y1 >= y0 ? y0 : y1 + 1;
         const int to = y1 >= y0 ? y1 : y0 + 1;
-        p.fillRect(QRect(x0, from, 1, to - from), colour);
+        p.fillRect(QRect(x0 - before, from, width, to - from), colour);
         return;
     }
     // Bresenham for the general case.
@@ -107,7 +110,7 @@ void plotLine(QPainter& p, const QColor& colour, int x0, int y0, int x1, int y1)
     const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
     int error = dx + dy;
     while (x0 != x1 || y0 != y1) {
-        p.fillRect(QRect(x0, y0, 1, 1), colour);
+        p.fillRect(QRect(x0 - before, y0 - before, width, width), colour);
         const int e2 = 2 * error;
         if (e2 >= dy) {
             error += dy;
@@ -170,7 +173,7 @@ BOOL LineTo(HDC dc, int x, int y) {
         return FALSE;
     }
     const HGDIOBJ__& pen = dc->pen != nullptr ? *dc->pen : stockBlackPen;
-    plotLine(*dc->painter, qColour(pen.colour), dc->position.x, dc->position.y, x, y);
+    plotLine(*dc->painter, qColour(pen.colour), pen.width, dc->position.x, dc->position.y, x, y);
     dc->position = POINT{x, y};
     return TRUE;
 }
@@ -225,4 +228,11 @@ int DrawText(HDC dc, LPCWSTR text, int length, RECT* rect, UINT) {
     }
     p.restore();
     return y - rect->top;
+}
+
+int GetDeviceCaps(HDC dc, int index) {
+    if (dc == nullptr || (index != LOGPIXELSX && index != LOGPIXELSY)) {
+        return 0;
+    }
+    return dc->pixelsPerInch;
 }

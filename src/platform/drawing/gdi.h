@@ -53,3 +53,9 @@ constexpr UINT DT_TOP = 0x0000;
 // context's defaults: black on an opaque white box, the system font.
 // Returns the height of the text.
 int DrawText(HDC dc, LPCWSTR text, int length, RECT* rect, UINT format);
+
+constexpr int LOGPIXELSX = 88;
+constexpr int LOGPIXELSY = 90;
+// LOGPIXELSX/Y: the context's pixels an inch, 96 at the display's scale 1
+// (192 at scale 2); what keeps its physical size scales by this / 96.
+int GetDeviceCaps(HDC dc, int index);

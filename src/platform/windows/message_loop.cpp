@@ -1,6 +1,7 @@
 // The thread's message queue and loop. Waiting for a message runs Qt's event
 // loop, so input, painting and sockets are served while the queue is empty;
 // posting a message ends every wait, the nested ones of modal loops included.
+#include "pointer_input.h"
 #include "window_internal.h"
 
 #include "platform/dialogs/dialog.h"
@@ -132,8 +133,13 @@ BOOL TranslateMessage(const MSG* msg) {
 }
 
 LRESULT DispatchMessage(const MSG* msg) {
-    if (msg == nullptr || msg->hwnd == nullptr) {
+    if (msg == nullptr) {
         return 0;
     }
-    return platform::CallWindowProcedure(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+    const LRESULT result =
+        msg->hwnd != nullptr
+            ? platform::CallWindowProcedure(msg->hwnd, msg->message, msg->wParam, msg->lParam)
+            : 0;
+    platform::ReleaseGestureMessage(*msg);
+    return result;
 }

@@ -1,11 +1,12 @@
 // The emulated handset screen: its size, chosen by --screen or TARVO_SCREEN,
 // and the metrics the program reads from it.
-#include "window.h"
+#include "screen.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QScreen>
-#include <QStyle>
+#include <QWidget>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -14,27 +15,26 @@ namespace platform {
 
 namespace {
 
-struct Screen {
-    int width = 240;
-    int height = 320;
-};
+// The soft-key bar's height beside a window that fills a display: what it
+// is on the handset's 320-pixel screen.
+constexpr int kBarHeight = 26;
 
 std::string& screenChoice() {
     static std::string choice;
     return choice;
 }
 
-bool parseScreen(const std::string& choice, Screen* r) {
+bool parseScreen(const std::string& choice, ScreenLayout* r) {
     if (choice == "full") {
-        // The display's free area, less the title bar the desktop adds.
+        // The display's free area, all of it: the window manager (if any)
+        // maximises the window into it.
         QScreen* display = qApp != nullptr ? QGuiApplication::primaryScreen() : nullptr;
         if (display == nullptr) {
             return false;
         }
         const QSize area = display->availableSize();
-        const int title = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
-        r->width = std::max(64, area.width());
-        r->height = std::max(96, area.height() - title);
+        *r = ScreenLayout{std::max(64, area.width()), std::max(96, area.height()), 0, kBarHeight,
+                          true};
         return true;
     }
     int w = 0, h = 0;
@@ -43,30 +43,39 @@ bool parseScreen(const std::string& choice, Screen* r) {
         w > 8192 || h > 8192) {
         return false;
     }
-    r->width = w;
-    r->height = h;
+    // The handset's status bar and soft-key bar, scaled with its screen.
+    *r = ScreenLayout{w, h, h * 20 / 320, h * 26 / 320, false};
     return true;
 }
 
-Screen screen() {
-    static Screen s = [] {
-        Screen r;
+double pixelRatio() {
+    QScreen* display = qApp != nullptr ? QGuiApplication::primaryScreen() : nullptr;
+    return display != nullptr ? display->devicePixelRatio() : 1.0;
+}
+
+int devicePixels(int logical) {
+    return int(std::lround(logical * pixelRatio()));
+}
+
+} // namespace
+
+const ScreenLayout& EmulatedScreen() {
+    static const ScreenLayout s = [] {
+        ScreenLayout r;
         const char* env = std::getenv("TARVO_SCREEN");
         const std::string choice = !screenChoice().empty() ? screenChoice()
                                    : env != nullptr        ? env
-                                                           : "";
-        if (!choice.empty() && !parseScreen(choice, &r)) {
-            r = Screen{};
+                                                           : "240x320";
+        if (!parseScreen(choice, &r)) {
+            parseScreen("240x320", &r);
         }
         return r;
     }();
     return s;
 }
 
-} // namespace
-
 bool SetEmulatedScreen(const std::string& choice) {
-    Screen probe;
+    ScreenLayout probe;
     const bool valid = choice == "full" || parseScreen(choice, &probe);
     if (valid) {
         screenChoice() = choice;
@@ -74,19 +83,28 @@ bool SetEmulatedScreen(const std::string& choice) {
     return valid;
 }
 
+void FillDisplay(QWidget* frame) {
+    if (QScreen* display = QGuiApplication::primaryScreen()) {
+        frame->setGeometry(display->availableGeometry());
+    }
+    frame->showMaximized();
+}
+
 } // namespace platform
 
+// In the display's own pixels, as a handset with a high-resolution screen
+// reports them.
 int GetSystemMetrics(int index) {
-    const platform::Screen s = platform::screen();
+    const platform::ScreenLayout& s = platform::EmulatedScreen();
     switch (index) {
     case SM_CXSCREEN:
-        return s.width;
+        return platform::devicePixels(s.width);
     case SM_CYSCREEN:
-        return s.height;
+        return platform::devicePixels(s.height);
     case SM_CYCAPTION:
-        return s.height * 20 / 320; // the handset's status bar, scaled with the screen
+        return platform::devicePixels(s.caption);
     case SM_CYMENU:
-        return s.height * 26 / 320; // the soft-key bar
+        return platform::devicePixels(s.bar);
     default:
         return 0;
     }

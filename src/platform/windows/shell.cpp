@@ -1,6 +1,7 @@
 #include "shell.h"
 
 #include "gapi.h"
+#include "screen.h"
 #include "ui_record.h"
 #include "widgets.h"
 
@@ -54,14 +55,12 @@ BOOL SHInitDialog(SHINITDLGINFO* info) {
         return FALSE;
     }
     if ((info->dwFlags & SHIDIF_SIZEDLGFULLSCREEN) != 0) {
-        const int barHeight = GetSystemMetrics(SM_CYMENU);
+        const platform::ScreenLayout& screen = platform::EmulatedScreen();
         if (platform::FrameWidget* below = platform::MainFrame()) {
-            w->frame->resizeContent(below->width(), below->height() - barHeight);
+            w->frame->resizeContent(below->width(), below->height() - screen.bar);
             w->frame->move(below->pos());
         } else {
-            w->frame->resizeContent(GetSystemMetrics(SM_CXSCREEN),
-                                    GetSystemMetrics(SM_CYSCREEN) - GetSystemMetrics(SM_CYCAPTION) -
-                                        barHeight);
+            w->frame->resizeContent(screen.width, screen.height - screen.caption - screen.bar);
         }
     }
     return TRUE;
@@ -75,6 +74,11 @@ void SHSendBackToFocusWindow(UINT message, WPARAM, LPARAM lParam) {
     HWND focus = GetFocus();
     if (platform::IsEditControl(focus)) {
         SendMessage(focus, WM_CHAR, VK_BACK, 1);
+    } else if (HWND form = platform::FormOf(focus)) {
+        // Back on a form's other controls leaves the form, as Back leaves
+        // any screen of a phone: the form is cancelled. Navigating back from
+        // under it would hide the program while the form stays open.
+        PostMessage(form, WM_COMMAND, IDCANCEL, 0);
     } else {
         SHNavigateBack();
     }

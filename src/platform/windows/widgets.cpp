@@ -11,53 +11,6 @@
 
 namespace platform {
 
-ClientWidget::ClientWidget(HWND hwnd, QWidget* parent) : QWidget(parent), hwnd_(hwnd) {
-    // The window procedure paints every pixel; nothing is erased first.
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setAttribute(Qt::WA_NoSystemBackground);
-    setFocusPolicy(Qt::StrongFocus);
-}
-
-void ClientWidget::paintEvent(QPaintEvent*) {
-    HWND__* w = LiveWindow(hwnd_);
-    if (w == nullptr) {
-        return;
-    }
-    QPainter painter(this);
-    HDC__ dc;
-    dc.painter = &painter;
-    w->paintDc = &dc;
-    CallWindowProcedure(hwnd_, WM_PAINT, 0, 0);
-    if (HWND__* still = LiveWindow(hwnd_)) {
-        still->paintDc = nullptr;
-    }
-}
-
-// Key presses travel through the message queue as on the handset, so that
-// the loop (and an accelerator table) sees them before the window does.
-void ClientWidget::keyPressEvent(QKeyEvent* event) {
-    const int vk = VirtualKeyFromQt(event->key());
-    if (vk == 0) {
-        QWidget::keyPressEvent(event);
-        return;
-    }
-    auto* frame = dynamic_cast<FrameWidget*>(window());
-    if (frame != nullptr && frame->pressSoftKey(vk)) {
-        return;
-    }
-    const LPARAM flags = 1 | (event->isAutoRepeat() ? LPARAM(1) << 30 : 0);
-    PostMessage(hwnd_, WM_KEYDOWN, WPARAM(vk), flags);
-}
-
-void ClientWidget::keyReleaseEvent(QKeyEvent* event) {
-    const int vk = VirtualKeyFromQt(event->key());
-    if (vk == 0 || event->isAutoRepeat()) {
-        QWidget::keyReleaseEvent(event);
-        return;
-    }
-    PostMessage(hwnd_, WM_KEYUP, WPARAM(vk), LPARAM(1) | LPARAM(3) << 30);
-}
-
 SoftKeyBar::SoftKeyBar(HWND owner, const MenuResource& menu, QWidget* parent)
     : QWidget(parent), owner_(owner) {
     setAutoFillBackground(true);
@@ -122,9 +75,20 @@ FrameWidget::FrameWidget(HWND hwnd, QWidget* content, int width, int contentHeig
     setFocusProxy(content_);
 }
 
+// A window may be given any size (by the user, the shell, a rotation); its
+// content takes what the soft-key bar leaves.
 void FrameWidget::resizeContent(int width, int contentHeight) {
-    setFixedSize(width, contentHeight + barHeight_);
-    content_->setGeometry(0, 0, width, contentHeight);
+    setMinimumSize(kMinimumWidth, kMinimumContentHeight + barHeight_);
+    resize(width, contentHeight + barHeight_);
+    layOut();
+}
+
+void FrameWidget::resizeEvent(QResizeEvent*) {
+    layOut();
+}
+
+void FrameWidget::layOut() {
+    content_->setGeometry(0, 0, width(), std::max(0, height() - barHeight_));
     layOutBar();
 }
 
@@ -142,7 +106,7 @@ void FrameWidget::setBar(SoftKeyBar* bar) {
 
 void FrameWidget::layOutBar() {
     if (bar_ != nullptr) {
-        bar_->setGeometry(0, content_->height(), width(), barHeight_);
+        bar_->setGeometry(0, height() - barHeight_, width(), barHeight_);
     }
 }
 

@@ -2,6 +2,7 @@
 // area (or a form's controls) and, below it, the soft-key bar.
 #pragma once
 
+#include "client_widget.h"
 #include "menu_internal.h"
 #include "window_internal.h"
 
@@ -11,20 +12,6 @@
 #include <memory>
 
 namespace platform {
-
-class ClientWidget : public QWidget {
-public:
-    ClientWidget(HWND hwnd, QWidget* parent);
-    HWND hwnd() const { return hwnd_; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
-
-private:
-    HWND hwnd_;
-};
 
 class SoftKeyBar : public QWidget {
 public:
@@ -61,11 +48,16 @@ public:
     // when no bar is shown.
     bool pressSoftKey(int vk);
 
+    static constexpr int kMinimumWidth = 64;
+    static constexpr int kMinimumContentHeight = 64;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void layOut();
     void layOutBar();
 
     HWND hwnd_;

@@ -1,5 +1,6 @@
 #include "window.h"
 
+#include "screen.h"
 #include "ui_record.h"
 #include "widgets.h"
 
@@ -88,12 +89,10 @@ HWND createTopLevel(WindowClassInfo& cls, LPCWSTR title, HINSTANCE instance) {
     w->className = cls.name;
     w->title = text(title);
     w->instance = instance;
-    const int menuHeight = GetSystemMetrics(SM_CYMENU);
-    const int clientHeight =
-        GetSystemMetrics(SM_CYSCREEN) - GetSystemMetrics(SM_CYCAPTION) - menuHeight;
+    const ScreenLayout& screen = EmulatedScreen();
     w->client = new ClientWidget(hwnd, nullptr);
-    w->frame =
-        new FrameWidget(hwnd, w->client, GetSystemMetrics(SM_CXSCREEN), clientHeight, menuHeight);
+    w->frame = new FrameWidget(hwnd, w->client, screen.width,
+                               screen.height - screen.caption - screen.bar, screen.bar);
     w->frame->setWindowTitle(QString::fromStdU16String(w->title));
     if (cls.icon != nullptr) {
         w->frame->setWindowIcon(cls.icon->icon);
@@ -319,6 +318,8 @@ BOOL ShowWindow(HWND hwnd, int command) {
     default:
         if (widget->isMinimized()) {
             widget->showNormal();
+        } else if (w->kind == HWND__::Kind::TopLevel && platform::EmulatedScreen().full) {
+            platform::FillDisplay(widget);
         } else {
             widget->show();
         }
@@ -433,7 +434,7 @@ BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL) {
         return FALSE;
     }
     if (rect != nullptr) {
-        w->client->update(platform::ToQRect(*rect));
+        w->client->update(w->client->toLogical(platform::ToQRect(*rect)));
     } else {
         w->client->update();
     }
@@ -461,14 +462,16 @@ BOOL GetClientRect(HWND hwnd, RECT* rect) {
     if (w == nullptr || rect == nullptr) {
         return FALSE;
     }
-    // A window's client area, or the area of a form's controls.
-    const QWidget* area = w->client != nullptr ? static_cast<QWidget*>(w->client.data())
-                          : w->kind == HWND__::Kind::Dialog ? w->widget.data()
-                                                            : nullptr;
-    if (area == nullptr) {
+    // A window's client area, in its pixels, or the area of a form's controls.
+    if (w->client != nullptr) {
+        const QSize size = w->client->clientSize();
+        *rect = RECT{0, 0, size.width(), size.height()};
+        return TRUE;
+    }
+    if (w->kind != HWND__::Kind::Dialog || w->widget == nullptr) {
         return FALSE;
     }
-    *rect = RECT{0, 0, area->width(), area->height()};
+    *rect = RECT{0, 0, w->widget->width(), w->widget->height()};
     return TRUE;
 }
 

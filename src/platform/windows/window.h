@@ -24,6 +24,7 @@ using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 constexpr UINT WM_NULL = 0x0000;
 constexpr UINT WM_CREATE = 0x0001;
 constexpr UINT WM_DESTROY = 0x0002;
+constexpr UINT WM_SIZE = 0x0005;
 constexpr UINT WM_ACTIVATE = 0x0006;
 constexpr UINT WM_SETFOCUS = 0x0007;
 constexpr UINT WM_PAINT = 0x000F;
@@ -37,6 +38,11 @@ constexpr UINT WM_CHAR = 0x0102;
 constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_INITMENUPOPUP = 0x0117;
+constexpr UINT WM_GESTURE = 0x0119; // see gesture.h
+constexpr UINT WM_MOUSEMOVE = 0x0200;
+constexpr UINT WM_LBUTTONDOWN = 0x0201;
+constexpr UINT WM_LBUTTONUP = 0x0202;
+constexpr UINT WM_MOUSEWHEEL = 0x020A;
 constexpr UINT WM_HOTKEY = 0x0312;
 constexpr UINT WM_USER = 0x0400;
 
@@ -49,6 +55,29 @@ constexpr WORD HIWORD(std::uintptr_t v) {
 constexpr std::uintptr_t MAKELONG(WORD low, WORD high) {
     return std::uintptr_t(low) | (std::uintptr_t(high) << 16);
 }
+
+// Pointer messages: the position in client pixels in lParam, as two signed
+// 16-bit halves; the buttons held in wParam's low word.
+constexpr WPARAM MK_LBUTTON = 0x0001;
+constexpr LPARAM MAKELPARAM(int x, int y) {
+    return LPARAM(MAKELONG(WORD(x), WORD(y)));
+}
+constexpr int GET_X_LPARAM(LPARAM lp) {
+    return short(LOWORD(std::uintptr_t(lp)));
+}
+constexpr int GET_Y_LPARAM(LPARAM lp) {
+    return short(HIWORD(std::uintptr_t(lp)));
+}
+// WM_MOUSEWHEEL: the turn in wParam's high word, WHEEL_DELTA a notch, away
+// from the user positive.
+constexpr int WHEEL_DELTA = 120;
+constexpr int GET_WHEEL_DELTA_WPARAM(WPARAM wp) {
+    return short(HIWORD(std::uintptr_t(wp)));
+}
+
+// WM_SIZE: the client area's new width and height in lParam.
+constexpr WPARAM SIZE_RESTORED = 0;
+constexpr WPARAM SIZE_MAXIMIZED = 2;
 
 struct MSG {
     HWND hwnd;
