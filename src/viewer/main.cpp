@@ -38,7 +38,8 @@ int takeOptions(int* argc, char** argv) {
     for (int i = 1; i < *argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
-            std::printf(kHelp, argv[0], kZoomOutKey);
+            const std::string name = argv[0];
+            std::printf(kHelp, name.substr(name.find_last_of('/') + 1).c_str(), kZoomOutKey);
             return 0;
         }
         std::string screen;

@@ -1,15 +1,14 @@
 // The viewer on a display scaled by 2 (QT_SCALE_FACTOR=2, set for this test
 // program): the map is drawn one map pixel to one display pixel, crisp, while
 // the crosses and the position text keep their physical size.
+#include "package_writer.h"
 #include "platform_testing.h"
+#include "tile_encoder.h"
 #include "viewer_fixture.h"
 
+#include "map/map_package.h"
 #include "viewer/app_state.h"
 #include "viewer/view_state.h"
-
-#include "map/map_package.h"
-#include "package_writer.h"
-#include "tile_encoder.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -18,7 +18,8 @@ trap cleanup EXIT
 # Xvfb picks a free display itself and writes its number once it is ready.
 # -noreset: the server must not reset (and briefly refuse clients) when a
 # test's last client ends before it starts the next.
-Xvfb -displayfd 5 -screen 0 640x480x24 -nolisten tcp -noreset 5>"$work/display" 2>/dev/null &
+Xvfb -displayfd 5 -screen 0 "${xvfb_screen:-640x480x24}" -nolisten tcp -noreset \
+  5>"$work/display" 2>/dev/null &
 xvfb_pid=$!
 for _ in $(seq 600); do
   [[ -s "$work/display" ]] && break
@@ -50,6 +51,12 @@ wait_for_windows() {
   done
   echo "FAIL: fewer than $1 windows are visible" >&2
   return 1
+}
+
+# The saved centre (longitude latitude) of settings.dat, and the map's
+# description values: read by the python helpers below.
+saved_centre() {
+  python3 -c 'import struct,sys; print(*struct.unpack("<ff", open(sys.argv[1],"rb").read()[:8]))' "$1"
 }
 
 # Waits up to $3 seconds (default 30) for the line in the file.

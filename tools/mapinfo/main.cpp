@@ -108,10 +108,19 @@ std::string baseName(const std::string& prefix) {
 
 } // namespace
 
+const char kUsage[] =
+    "usage: mapinfo PREFIX\n"
+    "Checks the map package PREFIX.dt1 and PREFIX.dt2: prints the description, the\n"
+    "scale and the tile counts, the smallest and largest tile, decodes every tile, and\n"
+    "exits 1 with the file and the fault named on any problem.\n";
+
 int main(int argc, char** argv) {
-    if (argc != 2 || std::strcmp(argv[1], "--help") == 0) {
-        std::fprintf(stderr, "usage: mapinfo PREFIX\n"
-                             "Checks the map package PREFIX.dt1 and PREFIX.dt2.\n");
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (argc != 2) {
+        std::fputs(kUsage, stderr);
         return 2;
     }
     MapPackage map(core::FromUtf8(argv[1]).c_str());

@@ -21,10 +21,26 @@ const char kUsage[] =
     "usage: tarvo-msg [--class CLASS] [--title TITLE] "
     "find | command ID | key VK | char TEXT | close | foreground | copydata TEXT\n";
 
+const char kHelp[] =
+    "Sends a message to a running tarvo window (class TARVO, title tarvo, unless\n"
+    "given), as another program of the handset would; for scripts and tests. A form\n"
+    "is --class Dialog --title CAPTION. Prints the window procedure's result.\n"
+    "  find              exits 0 when the window is there, 1 when not\n"
+    "  command ID        WM_COMMAND: a menu command or a form's soft key (1 Ok, 2 Cancel)\n"
+    "  key VK            WM_KEYDOWN with the virtual-key code VK\n"
+    "  char TEXT         WM_CHAR for each character of TEXT\n"
+    "  close             WM_CLOSE, as the desktop's close\n"
+    "  foreground        brings the window to the front\n"
+    "  copydata TEXT     WM_COPYDATA with TEXT, as the SMS gate hands a report\n";
+
 } // namespace
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "C");
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::printf("%s%s", kUsage, kHelp);
+        return 0;
+    }
     std::string className = "TARVO", title = "tarvo";
     int i = 1;
     for (; i + 1 < argc && argv[i][0] == '-' && argv[i][1] == '-'; i += 2) {
