@@ -23,8 +23,9 @@ cat "$out/lintian.txt"
 if grep -q '^E:' "$out/lintian.txt"; then
   echo "FAIL: lintian finds errors"; exit 1
 fi
+dpkg -c "$deb" >"$out/contents.txt"
 for page in tarvo mapcut mapinfo tarvo-msg sim-modem; do
-  dpkg -c "$deb" | grep -q "usr/share/man/man1/$page.1.gz" || { echo "FAIL: no man page for $page"; exit 1; }
+  grep -q "usr/share/man/man1/$page.1.gz" "$out/contents.txt" || { echo "FAIL: no man page for $page"; exit 1; }
 done
-dpkg -c "$deb" | grep -q 'usr/share/doc/tarvo/copyright' || { echo "FAIL: no copyright file"; exit 1; }
+grep -q 'usr/share/doc/tarvo/copyright' "$out/contents.txt" || { echo "FAIL: no copyright file"; exit 1; }
 echo "PASS: the desktop entry, the metadata and the package"
