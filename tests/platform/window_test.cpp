@@ -5,6 +5,7 @@
 #include "core/utf8.h"
 
 #include "platform/system/kernel.h"
+#include "platform/windows/pointer_input.h"
 #include "platform/windows/ui_record.h"
 #include "platform/windows/window.h"
 
@@ -18,8 +19,17 @@
 namespace {
 
 std::vector<UINT> seen;
+std::vector<GESTUREINFO> gestures;
 
 LRESULT TestWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_GESTURE) {
+        GESTUREINFO g{};
+        g.cbSize = sizeof g;
+        EXPECT_TRUE(GetGestureInfo(reinterpret_cast<HGESTUREINFO>(lParam), &g));
+        EXPECT_EQ(g.dwID, DWORD(wParam));
+        gestures.push_back(g);
+        return DefWindowProc(hwnd, message, wParam, lParam);
+    }
     if (message >= WM_USER) {
         seen.push_back(message);
         if (message == WM_USER + 9) {
@@ -37,6 +47,7 @@ class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         seen.clear();
+        gestures.clear();
         WNDCLASS wc{};
         wc.lpfnWndProc = TestWindowProc;
         wc.lpszClassName = u"TEST";
@@ -192,6 +203,36 @@ TEST(CodePage, ConvertsToUtf8WithinTheBuffer) {
         WideCharToMultiByte(CP_ACP, 0, u"abcdefgh", -1, buffer, sizeof buffer, nullptr, nullptr), 0)
         << "too long for the buffer: nothing";
     EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, u"abcdefgh", -1, nullptr, 0, nullptr, nullptr), 9);
+}
+
+// A gesture's details are the window's while its message is handled, and
+// gone once it has been: a handle kept longer finds nothing.
+TEST_F(WindowTest, GestureDetailsLiveWhileTheirMessageIsHandled) {
+    GESTUREINFO zoom{};
+    zoom.cbSize = sizeof zoom;
+    zoom.dwID = GID_ZOOM;
+    zoom.dwFlags = GF_BEGIN;
+    zoom.ptsLocation = POINTS{12, 34};
+    zoom.ullArguments = 150;
+    platform::PostGesture(hwnd, zoom);
+    drain();
+    ASSERT_EQ(gestures.size(), 1u);
+    EXPECT_EQ(gestures[0].ptsLocation.x, 12);
+    EXPECT_EQ(gestures[0].ullArguments, 150u);
+    MSG msg{};
+    platform::PostGesture(hwnd, zoom);
+    ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+    ASSERT_EQ(msg.message, WM_GESTURE);
+    DispatchMessage(&msg);
+    GESTUREINFO stale{};
+    stale.cbSize = sizeof stale;
+    EXPECT_FALSE(GetGestureInfo(reinterpret_cast<HGESTUREINFO>(msg.lParam), &stale));
+    GESTUREINFO small{};
+    small.cbSize = 8;
+    EXPECT_FALSE(GetGestureInfo(reinterpret_cast<HGESTUREINFO>(msg.lParam), &small));
+    DestroyWindow(hwnd);
+    platform::PostGesture(hwnd, zoom); // a window that is gone takes nothing
+    EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE) && msg.message == WM_GESTURE);
 }
 
 } // namespace
