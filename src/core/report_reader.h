@@ -1,16 +1,36 @@
-// Reading a tracker's report: its last two numbers are the latitude and the
-// longitude. Pure functions, shared by the viewer and the gate daemon.
+// Reading a tracker's answer: where it says the tracker is, and how it knows
+// (a GPS fix, a position kept from an earlier fix, cell towers), or that it
+// says nowhere. Pure functions, shared by the viewer and the gate.
 #pragma once
 
-// The digits and the dot; every other unit separates numbers.
+#include <string>
+#include <string_view>
+
+enum class FixQuality {
+    NoPosition, // the answer states none, says there is no fix, or is unsure
+    Gps,
+    LastKnown,  // "LAST POS": an earlier fix
+    CellTowers, // "LBS", "Cell ID": where the network places it
+};
+
+struct TrackerReport {
+    FixQuality quality = FixQuality::NoPosition;
+    double latitude = 0; // degrees, north and east positive
+    double longitude = 0;
+    bool hasPosition() const { return quality != FixQuality::NoPosition; }
+};
+
+// The shapes trackers write are tried first, in any order of fields and
+// any case (see report_shapes.h); only when none is found, the last two
+// numbers of the text, a minus right before one making it negative. A
+// value that is not finite or lies beyond +-90 / +-180, the point 0, 0 that
+// trackers send without a fix, and a text saying there is no fix (NO GPS,
+// GPS: V, Fix: V, ERROR GPS...) give no position.
+TrackerReport ReadTrackerReport(std::u16string_view text);
+
+// What was read, in a line: "22.57128 N 113.87712 E, GPS fix", "no position
+// in this answer".
+std::u16string DescribeTrackerReport(const TrackerReport& report);
+
+// The digits and the dot: what the numbers of a text are made of.
 bool IsNumberChar(char16_t c);
-
-// Reads the text backwards from its end, never looking at its first
-// character: the last number token is the longitude, stored in *longitude
-// before the latitude is looked for; the token before it the latitude. A
-// token is read as atof reads it (a second dot ends it); one longer than 99
-// characters is cut to its first 99. True when both were found.
-bool ScanTrackerReport(const char16_t* text, float* longitude, float* latitude);
-
-// How many number tokens with at least one digit the text holds.
-int CountNumberTokens(const char16_t* text, int length);

@@ -80,7 +80,7 @@ void DecodeSettings(const std::uint8_t* bytes, std::size_t size, SettingsRecord*
     takeDegrees(bytes, size, 8, &r->gpsLongitude);
     takeDegrees(bytes, size, 12, &r->gpsLatitude);
     if (size > kPlaceInInboxAt) {
-        r->placeInInbox = bytes[kPlaceInInboxAt] != 0 ? 1 : 0;
+        r->placeInInbox = bytes[kPlaceInInboxAt]; // any non-zero value means yes; kept as read
     }
     if (size >= kNumberAt + 2 * kSettingsNumberUnits) {
         for (int i = 0; i < kSettingsNumberUnits; ++i) {

@@ -122,8 +122,7 @@ bool writeAutostart(const std::string& daemon, std::string* reason) {
         *reason = "no configuration folder (neither XDG_CONFIG_HOME nor HOME is set)";
         return false;
     }
-    return platform::MakePrivateFolder(platform::FolderOf(path), reason) &&
-           platform::ReplaceFile(path, autostartEntry(daemon), 0644, reason);
+    return platform::SavePrivateFile(path, autostartEntry(daemon), 0644, reason);
 }
 
 } // namespace

@@ -43,18 +43,32 @@ LRESULT OnTrackerCopyData(HWND hwnd, LPARAM lParam) {
 }
 
 bool ParseTrackerReport(const WCHAR* text) {
-    return ScanTrackerReport(text, &theView.gpsLongitude, &theView.gpsLatitude);
+    return ParseTrackerReport(text, nullptr);
 }
 
+bool ParseTrackerReport(const WCHAR* text, TrackerReport* read) {
+    const TrackerReport report = ReadTrackerReport(text);
+    if (report.hasPosition()) {
+        theView.gpsLongitude = float(report.longitude);
+        theView.gpsLatitude = float(report.latitude);
+    }
+    if (read != nullptr) {
+        *read = report;
+    }
+    return report.hasPosition();
+}
+
+// An answer without a position still moves the view to the last one, beeps
+// and is shown: the user sees the tracker answered, and what it said.
 void HandleTrackerReport(HWND hwnd, const WCHAR* text) {
-    // Whether the text held a position does not matter here: the view goes to
-    // the last GPS position either way, and the text is shown.
-    ParseTrackerReport(text);
+    TrackerReport report;
+    ParseTrackerReport(text, &report);
     theView.centreLongitude = theView.gpsLongitude;
     theView.centreLatitude = theView.gpsLatitude;
     InvalidateRect(hwnd, nullptr, FALSE);
     MessageBeep(MB_ICONINFORMATION);
-    MessageBox(nullptr, text, u"Report", MB_OK);
+    const std::u16string shown = std::u16string(text) + u"\n" + DescribeTrackerReport(report);
+    MessageBox(nullptr, shown.c_str(), u"Report", MB_OK);
 }
 
 bool IsRuleComponentInstalled() {

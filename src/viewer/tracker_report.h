@@ -3,18 +3,23 @@
 // component.
 #pragma once
 
+#include "core/report_reader.h"
+
 #include "platform/windows/window.h"
 
 // WM_COPYDATA: the report's text, read no further than its byte count; a
 // message without data is ignored.
 LRESULT OnTrackerCopyData(HWND hwnd, LPARAM lParam);
 
-// Makes the report's position the last GPS position and the view centre,
-// repaints, beeps and shows the text; returns when the user has closed it.
+// Makes the report's position (when it states one) the last GPS position,
+// and the last GPS position the view centre; repaints, beeps and shows the
+// text with a line saying what was read; returns when the user has closed it.
 void HandleTrackerReport(HWND hwnd, const WCHAR* text);
 
-// The last two numbers of the text into gpsLongitude, then gpsLatitude.
+// The position the text states into gpsLongitude and gpsLatitude; false,
+// changing neither, when it states none. `read` receives what was read.
 bool ParseTrackerReport(const WCHAR* text);
+bool ParseTrackerReport(const WCHAR* text, TrackerReport* read);
 
 // Whether the rule component's object can be created.
 bool IsRuleComponentInstalled();

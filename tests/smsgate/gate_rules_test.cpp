@@ -42,7 +42,7 @@ TEST(GateRules, NumbersMatchWrittenWithOrWithoutPrefixes) {
     }
 }
 
-TEST(GateRules, AReportComesFromARequestedOrTheSavedNumberAndHoldsTwoNumbers) {
+TEST(GateRules, AReportComesFromARequestedOrTheSavedNumber) {
     const QDateTime now = QDateTime::currentDateTimeUtc();
     TrackerNumbers numbers;
     EXPECT_FALSE(numbers.isTracker("+380501234567", now));
@@ -61,9 +61,29 @@ TEST(GateRules, AReportComesFromARequestedOrTheSavedNumberAndHoldsTwoNumbers) {
     EXPECT_TRUE(IsRequestText("request"));
     EXPECT_TRUE(IsRequestText(" Request\n"));
     EXPECT_FALSE(IsRequestText("requests"));
-    EXPECT_TRUE(HoldsTwoNumbers("Lat:50.45012 Lon:30.52341"));
-    EXPECT_FALSE(HoldsTwoNumbers("Your balance is 12.50"));
-    EXPECT_FALSE(HoldsTwoNumbers(". ."));
+}
+
+// A gate that restarts still knows whom it asked: the numbers live beside
+// the delivered log, in a file of the user's own.
+TEST(GateRules, TheRequestedNumbersSurviveARestart) {
+    testsupport::TempDir dir;
+    const QString log = QString::fromStdString(dir.file("state/smsgate-delivered"));
+    const QString path = RequestedNumbersPath(log);
+    EXPECT_EQ(path.toStdString(), dir.file("state/smsgate-requested"));
+    EXPECT_EQ(RequestedNumbersPath(QString()), QString()) << "a log in memory: numbers too";
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    {
+        TrackerNumbers numbers(path);
+        numbers.addRequest("+380501234567", now.addDays(-2));
+        numbers.addRequest("+380661111111", now.addDays(-9));
+        EXPECT_EQ(numbers.saveError(), QString());
+    }
+    TrackerNumbers again(path);
+    EXPECT_TRUE(again.isTracker("0501234567", now));
+    EXPECT_FALSE(again.isTracker("+380661111111", now)) << "more than a week ago";
+    EXPECT_FALSE(again.isTracker("+380670000000", now));
+    testsupport::WriteFile(dir.file("state/smsgate-requested"), "garbage\n\tno time\n");
+    EXPECT_FALSE(TrackerNumbers(path).isTracker("+380501234567", now)) << "damaged: empty";
 }
 
 TEST(GateRules, TheSavedNumberIsReadFromTheViewersSettings) {

@@ -8,11 +8,13 @@
 #include "platform/system/kernel.h"
 #include "platform/windows/window.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -22,7 +24,13 @@ using testsupport::ReadFile;
 
 const std::string kBin = TARVO_BINARY_DIR;
 const std::string kNumber = "+380501234567";
-const std::string kReportLine = "messagebox\t0\tReport\tLat:50.45012 Lon:30.52341";
+// A "Report" box: the text as received, and a line saying what was read.
+std::string ReportLine(const std::string& text, const std::string& read) {
+    return "messagebox\t0\tReport\t" + text + "\\n" + read;
+}
+const std::string kReportLine =
+    ReportLine("Lat:50.45012 Lon:30.52341", "50.45012 N 30.52341 E, GPS fix");
+const std::string kSecondReport = ReportLine("Lat:10.5 Lon:20.5", "10.50000 N 20.50000 E, GPS fix");
 
 class TrackerProcessTest : public ::testing::Test {
 protected:
@@ -218,35 +226,103 @@ TEST_F(TrackerProcessTest, AReportWaitsForTheViewerAndNothingIsDeliveredTwice) {
         0);
     std::this_thread::sleep_for(1500ms);
     startViewer();
-    ASSERT_TRUE(waitForLine("messagebox\t0\tReport\tLat:10.5 Lon:20.5"))
-        << "delivered when a viewer appears";
+    ASSERT_TRUE(waitForLine(kSecondReport)) << "delivered when a viewer appears";
     stopModem();
     startModem();
     testsupport::RunCommand(kBin + "/sim-modem ctl unplug");
     testsupport::RunCommand(kBin + "/sim-modem ctl plug");
     std::this_thread::sleep_for(1500ms);
     EXPECT_EQ(receivedOnModem(), 1) << "still on the SIM";
-    EXPECT_EQ(count("messagebox\t0\tReport\tLat:10.5 Lon:20.5"), 1) << "and delivered once";
+    EXPECT_EQ(count(kSecondReport), 1) << "and delivered once";
     EXPECT_EQ(count(kReportLine), 1);
     gate.reset(); // the gate restarts too: it remembers
     gate = std::make_unique<ChildProcess>(
         std::vector<std::string>{dir.file("smsgate"), "--delivered-log", dir.file("delivered")},
         std::vector<std::string>{}, dir.file("gate.log"));
     std::this_thread::sleep_for(1500ms);
-    EXPECT_EQ(count("messagebox\t0\tReport\tLat:10.5 Lon:20.5"), 1);
+    EXPECT_EQ(count(kSecondReport), 1);
     EXPECT_EQ(exitViewer(), 0);
 }
 
-TEST_F(TrackerProcessTest, OtherMessagesAreLeftAlone) {
+// Another number's message is left alone; every message of the tracker's
+// reaches the viewer, a position in it or not.
+TEST_F(TrackerProcessTest, OnlyTheTrackersMessagesAreDeliveredAllOfThem) {
     saveSettings(testsupport::Wide(kNumber), false);
     startViewer();
     msg("command 32783");
     testsupport::RunCommand(kBin + "/sim-modem ctl deliver +380661111111 'Lat:1.5 Lon:2.5'");
-    testsupport::RunCommand(kBin + "/sim-modem ctl deliver " + kNumber + " 'Battery 15%'");
-    std::this_thread::sleep_for(1500ms);
-    EXPECT_EQ(count("beep\t64"), 0);
-    EXPECT_EQ(receivedOnModem(), 2);
+    testsupport::RunCommand(kBin + "/sim-modem ctl deliver " + kNumber + " 'POS: NO GPS DATA'");
+    ASSERT_TRUE(waitForLine(ReportLine("POS: NO GPS DATA", "no position in this answer")))
+        << ReadFile(dir.file("gate.log"));
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(count("beep\t64"), 1);
+    EXPECT_EQ(receivedOnModem(), 1) << "the other number's message stays";
     EXPECT_EQ(exitViewer(), 0);
+    EXPECT_EQ(savedSettings().gpsLatitude, 50.75f) << "no position: the last one is kept";
+}
+
+// Answers of other trackers' shapes, each through the modem and the gate,
+// land where they say; the viewer saves each one as the tracker's position.
+TEST_F(TrackerProcessTest, AnswersOfEveryShapeAreSavedWhereTheySay) {
+    struct Shape {
+        const char* text;
+        float latitude, longitude;
+    };
+    const Shape shapes[] = {
+        {"lat:50.450120 long:30.523410 speed:000.0 T:26/12/08 18:43 bat:80% "
+         "http://maps.google.com/maps?q=50.450120,30.523410&z=16",
+         50.45012f, 30.52341f},
+        {"Lat:-33.45012 Lon:-70.66341", -33.45012f, -70.66341f},
+        {"Latitude:43.671935N Longitude:064.700950W", 43.671935f, -64.70095f},
+        {"GPS: 2234.2770N,11352.6270E", 22.5712833f, 113.8771167f},
+        {"https://www.google.com/maps/@40.689247,-74.044502,17z", 40.689247f, -74.044502f},
+    };
+    saveSettings(testsupport::Wide(kNumber), false);
+    bool registered = false;
+    for (const Shape& shape : shapes) {
+        SCOPED_TRACE(shape.text);
+        startViewer();
+        if (!std::exchange(registered, true)) {
+            msg("command 32783");
+        }
+        const int before = count("beep\t64");
+        testsupport::RunCommand(kBin + "/sim-modem ctl deliver " + kNumber + " '" + shape.text +
+                                "'");
+        ASSERT_TRUE(waitForLine("beep\t64", before + 1)) << ReadFile(dir.file("gate.log"));
+        EXPECT_EQ(exitViewer(), 0);
+        const SettingsRecord saved = savedSettings();
+        EXPECT_NEAR(saved.gpsLatitude, shape.latitude, 1e-5);
+        EXPECT_NEAR(saved.gpsLongitude, shape.longitude, 1e-5);
+        EXPECT_EQ(saved.centreLatitude, saved.gpsLatitude);
+    }
+}
+
+// Waiting for messages, the gate sleeps: none of its threads runs for ten
+// seconds, registered or not.
+TEST_F(TrackerProcessTest, AnIdleGateNeverWakes) {
+    const auto switches = [this] {
+        long long total = 0;
+        const std::string tasks = "/proc/" + std::to_string(gate->pid()) + "/task";
+        for (const auto& task : std::filesystem::directory_iterator(tasks)) {
+            const std::string status = ReadFile(task.path().string() + "/status");
+            for (const char* key : {"voluntary_ctxt_switches:", "nonvoluntary_ctxt_switches:"}) {
+                const std::size_t at = status.find(std::string("\n") + key);
+                if (at != std::string::npos) {
+                    total += std::atoll(status.c_str() + at + 1 + std::strlen(key));
+                }
+            }
+        }
+        return total;
+    };
+    saveSettings(testsupport::Wide(kNumber), false);
+    startViewer();
+    msg("command 32783"); // registered
+    EXPECT_EQ(exitViewer(), 0);
+    std::this_thread::sleep_for(2s); // the gate's scan after the change settles
+    const long long before = switches();
+    ASSERT_GT(before, 0) << "the counts are read";
+    std::this_thread::sleep_for(10s);
+    EXPECT_EQ(switches(), before) << "context switches in ten idle seconds";
 }
 
 // Only a "request" that went out names a tracker: one made and never sent
@@ -298,7 +374,8 @@ TEST_F(TrackerProcessTest, AReportInSeveralPartsIsDeliveredWhole) {
     msg("command 32783");
     const std::string text = "Position report. " + std::string(180, '-') + " Lat:49.25 Lon:28.5";
     testsupport::RunCommand(kBin + "/sim-modem ctl deliver " + kNumber + " '" + text + "'");
-    ASSERT_TRUE(waitForLine("messagebox\t0\tReport\t" + text)) << ReadFile(dir.file("gate.log"));
+    ASSERT_TRUE(waitForLine(ReportLine(text, "49.25000 N 28.50000 E, GPS fix")))
+        << ReadFile(dir.file("gate.log"));
     std::this_thread::sleep_for(500ms);
     EXPECT_EQ(count("beep\t64"), 1);
     EXPECT_EQ(exitViewer(), 0);
@@ -319,7 +396,7 @@ TEST_F(TrackerProcessTest, LongAndUnterminatedReportsDoNoHarm) {
     EXPECT_EQ(SendMessage(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&big)), 0);
     COPYDATASTRUCT empty{0, 0, nullptr};
     EXPECT_EQ(SendMessage(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&empty)), 0);
-    EXPECT_TRUE(waitForLine("messagebox\t0\tReport\tLat:1.25 Lon:2.75"));
+    EXPECT_TRUE(waitForLine(ReportLine("Lat:1.25 Lon:2.75", "1.25000 N 2.75000 E, GPS fix")));
     EXPECT_EQ(count("beep\t64"), 2) << "the empty one is ignored";
     EXPECT_EQ(exitViewer(), 0);
     EXPECT_EQ(savedSettings().gpsLatitude, 3.5f);

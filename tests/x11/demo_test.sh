@@ -31,7 +31,7 @@ xdotool windowfocus --sync "$form" 2>/dev/null || true
 xdotool type --delay 20 "+380501234567" 2>/dev/null
 xdotool key F1 2>/dev/null
 wait_for_line "$record" $'messagebox\t0\tSend SMS\tMessage has been sent.'
-wait_for_line "$record" $'messagebox\t0\tReport\tLat:50.45012 Lon:30.52341' 30 ||
+wait_for_line "$record" $'messagebox\t0\tReport\tLat:50.45012 Lon:30.52341\\n50.45012 N 30.52341 E, GPS fix' 30 ||
   { cat "$work/build/demo/"*.log; exit 1; }
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 xdotool key F2 2>/dev/null

@@ -197,4 +197,9 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, mode_t mode,
     return CommitTemporary(fd, temporary, path, mode, reason);
 }
 
+bool SavePrivateFile(const std::string& path, std::string_view bytes, mode_t mode,
+                     std::string* reason) {
+    return MakePrivateFolder(FolderOf(path), reason) && ReplaceFile(path, bytes, mode, reason);
+}
+
 } // namespace platform

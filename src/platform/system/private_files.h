@@ -44,6 +44,11 @@ bool WriteAll(int fd, const void* bytes, std::size_t size);
 // a checked folder: readers see the old content or the new, never a part.
 bool ReplaceFile(const std::string& path, std::string_view bytes, mode_t mode, std::string* reason);
 
+// ReplaceFile in a folder made private first (with any missing above it):
+// how the program keeps its own state files.
+bool SavePrivateFile(const std::string& path, std::string_view bytes, mode_t mode,
+                     std::string* reason);
+
 // The folder part of a path ("." for a bare name, "/" for a file at the root).
 std::string FolderOf(const std::string& path);
 

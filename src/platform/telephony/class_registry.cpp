@@ -62,8 +62,7 @@ bool WriteClassEntry(const GUID& clsid, const std::string& library, std::string*
         *reason = "no configuration folder (neither XDG_CONFIG_HOME nor HOME is set)";
         return false;
     }
-    return MakePrivateFolder(classFolder(), reason) &&
-           ReplaceFile(ClassEntryPath(clsid), library + "\n", 0600, reason);
+    return SavePrivateFile(ClassEntryPath(clsid), library + "\n", 0600, reason);
 }
 
 bool RemoveClassEntry(const GUID& clsid) {

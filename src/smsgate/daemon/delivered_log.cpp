@@ -126,10 +126,8 @@ bool DeliveredLog::flush() {
     }
     const std::string path = path_.toStdString();
     std::string reason;
-    const bool saved =
-        platform::MakePrivateFolder(platform::FolderOf(path), &reason) &&
-        platform::ReplaceFile(path, std::string_view(text.constData(), std::size_t(text.size())),
-                              0600, &reason);
+    const bool saved = platform::SavePrivateFile(
+        path, std::string_view(text.constData(), std::size_t(text.size())), 0600, &reason);
     saveError_ = saved ? QString() : QString::fromStdString(reason);
     changed_ = !saved;
     return saved;

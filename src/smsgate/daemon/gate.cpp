@@ -36,7 +36,8 @@ SmsInfo infoOf(const QString& path, const QString& modem, const QVariantMap& p) 
 } // namespace
 
 Gate::Gate(const QDBusConnection& bus, const GateOptions& options)
-    : bus_(bus), options_(options), log_(options.deliveredLogPath),
+    : bus_(bus), options_(options), registration_(platform::ClassEntryPath(CLSID_RuleComponent)),
+      numbers_(RequestedNumbersPath(options.deliveredLogPath)), log_(options.deliveredLogPath),
       courier_([this](const Report& report, bool deleteIt) {
           QMetaObject::invokeMethod(
               this, [this, report, deleteIt] { onDelivered(report, deleteIt); },
@@ -59,11 +60,10 @@ void Gate::start() {
         note("ModemManager is there");
         scanModems();
     });
-    connect(&registrationTimer_, &QTimer::timeout, this, [this] { checkRegistration(); });
+    connect(&registration_, &RegistrationWatch::changed, this, [this] { checkRegistration(); });
     flushTimer_.setSingleShot(true);
     flushTimer_.setInterval(0);
     connect(&flushTimer_, &QTimer::timeout, this, [this] { flush(); });
-    registrationTimer_.start(options_.registrationCheckMs);
     checkRegistration();
 }
 
@@ -244,6 +244,9 @@ void Gate::considerSent(const SmsInfo& sms) {
     // was made but never sent asked nobody anything.
     if (sms.state == mm::SmsStateSent) {
         numbers_.addRequest(sms.number, QDateTime::currentDateTimeUtc());
+        if (!numbers_.saveError().isEmpty()) {
+            note("the requested numbers are not saved: " + numbers_.saveError());
+        }
         deleteMessage(sms.path, sms.modemPath, QString());
     } else {
         waitingFor_[sms.path] = sms.modemPath;
@@ -265,9 +268,10 @@ void Gate::considerReceived(const SmsInfo& sms) {
         return;
     }
     numbers_.setSaved(SavedTrackerNumber(options_.settingsPath));
+    // Every answer of the tracker reaches the viewer, with a position or
+    // without one ("NO GPS"): the user waits for it either way.
     if (inFlight_.contains(key) ||
-        !numbers_.isTracker(sms.number, QDateTime::currentDateTimeUtc()) ||
-        !HoldsTwoNumbers(sms.text)) {
+        !numbers_.isTracker(sms.number, QDateTime::currentDateTimeUtc())) {
         return;
     }
     inFlight_.insert(key);

@@ -9,6 +9,7 @@
 #include "mm_messaging_proxy.h"
 #include "mm_types.h"
 #include "recognition.h"
+#include "registration_watch.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -20,8 +21,7 @@
 
 struct GateOptions {
     QString settingsPath;     // the viewer's settings.dat, for its tracker number
-    QString deliveredLogPath; // empty: in memory
-    int registrationCheckMs = 1000;
+    QString deliveredLogPath; // empty: in memory; the requested numbers are kept beside it
 };
 
 // What the gate knows of one SMS object.
@@ -75,7 +75,7 @@ private:
     QDBusConnection bus_;
     GateOptions options_;
     bool active_ = false;
-    QTimer registrationTimer_;
+    RegistrationWatch registration_;
     QTimer flushTimer_;
     TrackerNumbers numbers_;
     DeliveredLog log_;

@@ -4,7 +4,11 @@
 #include "core/settings_record.h"
 #include "core/tracker_protocol.h"
 
+#include "platform/system/private_files.h"
+
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -75,9 +79,30 @@ bool IsRequestText(const QString& text) {
     return text.trimmed().compare(QString::fromUtf16(kRequestText), Qt::CaseInsensitive) == 0;
 }
 
-bool HoldsTwoNumbers(const QString& text) {
-    return CountNumberTokens(reinterpret_cast<const char16_t*>(text.utf16()), int(text.size())) >=
-           2;
+QString RequestedNumbersPath(const QString& deliveredLogPath) {
+    if (deliveredLogPath.isEmpty()) {
+        return {};
+    }
+    return QFileInfo(deliveredLogPath).dir().filePath("smsgate-requested");
+}
+
+TrackerNumbers::TrackerNumbers(const QString& path) : path_(path) {
+    QFile file(path_);
+    if (path_.isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        return;
+    }
+    while (!file.atEnd()) {
+        const QList<QByteArray> fields = file.readLine().trimmed().split('\t');
+        const QDateTime when =
+            fields.size() == 2 ? QDateTime::fromString(QString::fromLatin1(fields[0]), Qt::ISODate)
+                               : QDateTime();
+        if (when.isValid() && !fields[1].isEmpty()) {
+            requests_.append({QString::fromUtf8(fields[1]), when});
+        }
+    }
+    while (requests_.size() > kRequestsKept) {
+        requests_.removeFirst();
+    }
 }
 
 void TrackerNumbers::addRequest(const QString& number, const QDateTime& when) {
@@ -85,6 +110,22 @@ void TrackerNumbers::addRequest(const QString& number, const QDateTime& when) {
     while (requests_.size() > kRequestsKept) {
         requests_.removeFirst();
     }
+    save();
+}
+
+void TrackerNumbers::save() {
+    if (path_.isEmpty()) {
+        return;
+    }
+    QByteArray text;
+    for (const Request& r : requests_) {
+        text += r.when.toUTC().toString(Qt::ISODate).toLatin1() + '\t' + r.number.toUtf8() + '\n';
+    }
+    const std::string path = path_.toStdString();
+    std::string reason;
+    const bool saved = platform::SavePrivateFile(
+        path, std::string_view(text.constData(), std::size_t(text.size())), 0600, &reason);
+    saveError_ = saved ? QString() : QString::fromStdString(reason);
 }
 
 bool TrackerNumbers::isTracker(const QString& sender, const QDateTime& now) const {

@@ -1,7 +1,7 @@
 // Which received messages are tracker reports: the sender is a number this
 // modem recently sent "request" to, or the viewer's saved tracker number
-// (digits compared, a country or trunk prefix written or not), and the text
-// holds at least two numbers.
+// (digits compared, a country or trunk prefix written or not). What the
+// text says, position or not, is the viewer's to read.
 #pragma once
 
 #include <QDateTime>
@@ -15,12 +15,20 @@
 bool SameNumber(const QString& a, const QString& b);
 
 bool IsRequestText(const QString& text);
-bool HoldsTwoNumbers(const QString& text);
+
+// Where the requested numbers are kept: beside the delivered log (empty when
+// it is kept in memory).
+QString RequestedNumbersPath(const QString& deliveredLogPath);
 
 class TrackerNumbers {
 public:
+    // Keeps the requested numbers in the file at `path` across restarts (one
+    // line each: the time in ISO 8601, a tab, the number); empty: in memory.
+    explicit TrackerNumbers(const QString& path = QString());
     // The numbers "request" went to lately (the newest 32, at most a week old).
     void addRequest(const QString& number, const QDateTime& when);
+    // Why the file could not be written last, or empty.
+    const QString& saveError() const { return saveError_; }
     // The viewer's saved number; empty when it has none.
     void setSaved(const QString& number) { saved_ = number; }
     bool isTracker(const QString& sender, const QDateTime& now) const;
@@ -30,8 +38,12 @@ private:
         QString number;
         QDateTime when;
     };
+    void save();
+
+    QString path_;
     QList<Request> requests_;
     QString saved_;
+    QString saveError_;
 };
 
 // The tracker number in the viewer's settings.dat, or empty.
