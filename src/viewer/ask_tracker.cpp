@@ -40,7 +40,12 @@ bool initialise(HWND dialog) {
 void readChoices(HWND dialog) {
     GetDlgItemText(dialog, IDC_TRACKER_NUMBER, theApp.trackerNumber, kNumberUnits);
     const LRESULT check = SendDlgItemMessage(dialog, IDC_DONT_PLACE_TO_INBOX, BM_GETCHECK, 0, 0);
-    theApp.placeInInbox = check == LRESULT(BST_CHECKED) ? 0 : 1;
+    // An unchanged choice keeps the byte as it was read.
+    if (check == LRESULT(BST_CHECKED)) {
+        theApp.placeInInbox = 0;
+    } else if (theApp.placeInInbox == 0) {
+        theApp.placeInInbox = 1;
+    }
 }
 
 // A failed close costs the user nothing; it is only noted.

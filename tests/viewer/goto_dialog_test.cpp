@@ -249,6 +249,39 @@ TEST_F(GotoDialogTest, FieldsTakeDigitsAndDegreesFieldsALeadingMinus) {
     EXPECT_EQ(theView.centreLatitude, -12.501f);
 }
 
+TEST_F(GotoDialogTest, ASecondsFieldTakesOnePointSoItsFilledValueCanBeTypedAgain) {
+    ASSERT_TRUE(start());
+    command(IDM_INPUT_DMS);
+    centreOn(50.403011f, 30.61834f);
+    openForm([](HWND dialog) {
+        PressKey(VK_DOWN);
+        PressKey(VK_DOWN); // degrees, minutes, then seconds
+        SetDlgItemText(dialog, 1009, u"");
+        TypeText(u"10.8.4-1");
+        EXPECT_EQ(field(dialog, 1009), u"10.841") << "one point, no sign";
+        PressKey(VK_HOME);
+        Paste(u"1.");
+        EXPECT_EQ(field(dialog, 1009), u"10.841") << "a paste with a second point is refused";
+        PressKey(VK_F1);
+    });
+    EXPECT_NEAR(theView.centreLatitude, 50.403011f, 1e-6f) << "the value it was filled with";
+}
+
+// The fields hold east-positive longitudes, so their labels say E.
+TEST_F(GotoDialogTest, LongitudeLabelsSayEast) {
+    const ResourceTable& table = TarvoResources();
+    int longitudeLabels = 0;
+    for (int d = 0; d < table.dialogCount; ++d) {
+        const DialogTemplate& form = *table.dialogs[d].dialog;
+        for (int i = 0; i < form.itemCount; ++i) {
+            const std::u16string text = form.items[i].text != nullptr ? form.items[i].text : u"";
+            EXPECT_FALSE(text.ends_with(u" W")) << "form " << table.dialogs[d].id;
+            longitudeLabels += text.ends_with(u" E") ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(longitudeLabels, 3) << "one in each go-to form";
+}
+
 TEST_F(GotoDialogTest, TheMainSoftKeyBarIsHiddenOnlyWhileAFormIsUp) {
     ASSERT_TRUE(start());
     auto hiddenWhileOpen = [](HWND) { EXPECT_FALSE(IsWindowVisible(theApp.menuBar)); };

@@ -86,7 +86,7 @@ TEST(SettingsRecordLayout, AShortOrDamagedFileGivesOnlyWhatItHoldsSoundly) {
     EXPECT_EQ(r.centreLatitude, 49.0f);
     EXPECT_EQ(r.gpsLongitude, 30.61834f);
     EXPECT_EQ(r.gpsLatitude, -45.0f);
-    EXPECT_EQ(r.placeInInbox, 1);
+    EXPECT_EQ(r.placeInInbox, 7) << "the inbox byte is kept as read";
     EXPECT_EQ(r.trackerNumber[258], u'x' | u'x' << 8);
     EXPECT_EQ(r.trackerNumber[259], 0) << "always terminated";
     EXPECT_EQ(r.displayFormat, 1);
@@ -102,7 +102,7 @@ TEST_F(ViewerTest, ExitSavesEveryFieldAndTheNextStartRestoresThem) {
     command(IDM_INPUT_DMS);
     theView.gpsLongitude = 31.5f;
     theView.gpsLatitude = 48.5f;
-    theApp.placeInInbox = 1;
+    theApp.placeInInbox = 7; // any non-zero byte says yes
     std::memcpy(theApp.trackerNumber, u"+380501234567", 28);
     const ViewState saved = theView;
     EXPECT_EQ(exitViewer(), 0);
@@ -116,7 +116,7 @@ TEST_F(ViewerTest, ExitSavesEveryFieldAndTheNextStartRestoresThem) {
     EXPECT_EQ(theView.displayFormat, 3);
     EXPECT_EQ(theView.inputFormat, 2);
     EXPECT_EQ(theView.zoom, 1.0f) << "the zoom is not kept";
-    EXPECT_EQ(theApp.placeInInbox, 1);
+    EXPECT_EQ(theApp.placeInInbox, 7) << "and written back as read";
     EXPECT_EQ(std::u16string(theApp.trackerNumber), u"+380501234567");
 }
 

@@ -169,6 +169,9 @@ TEST_F(TrackerViewerTest, TheInboxSignalFollowsTheCheckBox) {
             << "the form shows the choice";
         PressKey(VK_F2);
     });
+    theApp.placeInInbox = 7; // as a settings file may hold it
+    request([](HWND) { PressKey(VK_F1); });
+    EXPECT_EQ(theApp.placeInInbox, 7) << "an unchanged choice keeps its byte";
 }
 
 TEST_F(TrackerViewerTest, CancelAndCloseKeepTheOldNumber) {
@@ -236,13 +239,21 @@ TEST_F(TrackerViewerTest, AReportMovesTheMapBeepsAndShowsTheText) {
     EXPECT_EQ(theView.zoom, 4.0f);
     ASSERT_GE(recording.lines().size(), 2u);
     EXPECT_EQ(recording.lines()[recording.lines().size() - 2], "beep\t64");
-    EXPECT_EQ(recording.lines().back(), "messagebox\t0\tReport\tLat:50.45012 Lon:30.52341");
+    EXPECT_EQ(recording.lines().back(), "messagebox\t0\tReport\tLat:50.45012 Lon:30.52341"
+                                        "\\n50.45012 N 30.52341 E, GPS fix")
+        << "the text as received, and what was read of it";
 
     theView.centreLatitude = 1.0f;
     const std::u16string noPosition = u"Battery low";
     report(noPosition.c_str(), DWORD((noPosition.size() + 1) * 2));
     EXPECT_EQ(theView.centreLatitude, 50.45012f) << "back to the last GPS position";
-    EXPECT_EQ(recording.lines().back(), "messagebox\t0\tReport\tBattery low");
+    EXPECT_EQ(theView.gpsLatitude, 50.45012f) << "kept";
+    EXPECT_EQ(recording.lines().back(),
+              "messagebox\t0\tReport\tBattery low\\nno position in this answer");
+    const std::u16string noFix = u"GPS: V Lat:1.5 Lon:2.5";
+    report(noFix.c_str(), DWORD((noFix.size() + 1) * 2));
+    EXPECT_EQ(theView.gpsLatitude, 50.45012f) << "a text that says there is no fix";
+    EXPECT_EQ(recording.lines()[recording.lines().size() - 2], "beep\t64");
 }
 
 TEST_F(TrackerViewerTest, ReportsWithoutDataOrTerminatorDoNoHarm) {
@@ -255,7 +266,8 @@ TEST_F(TrackerViewerTest, ReportsWithoutDataOrTerminatorDoNoHarm) {
     EXPECT_EQ(std::memcmp(&view, &theView, sizeof view), 0);
 
     report(text.c_str(), 15 * 2 + 1); // an odd count, no terminator within it
-    EXPECT_EQ(recording.lines().back(), "messagebox\t0\tReport\tLat:1.5 Lon:2.5");
+    EXPECT_EQ(recording.lines().back(),
+              "messagebox\t0\tReport\tLat:1.5 Lon:2.5\\n1.50000 N 2.50000 E, GPS fix");
     EXPECT_EQ(theView.gpsLongitude, 2.5f);
     const std::u16string huge = u"Lat:10.5 " + std::u16string(5000, u'x') + u" Lon:20.25";
     report(huge.c_str(), DWORD((huge.size() + 1) * 2));

@@ -17,12 +17,14 @@ bool isDigit(QChar c) {
 }
 
 // A number field refuses whatever a change would insert that is not a digit
-// (or, in a signed field, one '-' at the very start), however the change
+// (or, in a signed field, one '-' at the very start; in a decimal field, a
+// '.' while the text holds no other), however the change
 // comes: typed, pasted, dropped or composed. Texts the program sets are not
 // checked, so a field may hold the spaces it was filled with.
 class NumberValidator : public QValidator {
 public:
-    NumberValidator(QLineEdit* edit, bool allowSign) : QValidator(edit), allowSign_(allowSign) {
+    NumberValidator(QLineEdit* edit, bool allowSign, bool allowPoint)
+        : QValidator(edit), allowSign_(allowSign), allowPoint_(allowPoint) {
         QObject::connect(edit, &QLineEdit::textChanged, this,
                          [this](const QString& text) { accepted_ = text; });
     }
@@ -40,12 +42,15 @@ public:
                accepted_[oldSize - 1 - suffix] == input[newSize - 1 - suffix]) {
             ++suffix;
         }
+        bool insertsPoint = false;
         for (qsizetype i = prefix; i < newSize - suffix; ++i) {
-            if (!isDigit(input[i]) && !(allowSign_ && isLeadingSign(input, i))) {
+            if (allowPoint_ && input[i] == u'.') {
+                insertsPoint = true;
+            } else if (!isDigit(input[i]) && !(allowSign_ && isLeadingSign(input, i))) {
                 return Invalid;
             }
         }
-        return Acceptable;
+        return insertsPoint && input.count(u'.') > 1 ? Invalid : Acceptable;
     }
 
 private:
@@ -54,6 +59,7 @@ private:
     }
 
     bool allowSign_;
+    bool allowPoint_;
     QString accepted_;
 };
 
@@ -93,7 +99,8 @@ QWidget* createEdit(HWND control, const DialogItemTemplate& item, QWidget* paren
     // Handset fields have neither a context menu nor an undo history.
     edit->setContextMenuPolicy(Qt::NoContextMenu);
     if ((item.style & ES_NUMBER) != 0) {
-        edit->setValidator(new NumberValidator(edit, (item.style & ES_SIGNED) != 0));
+        edit->setValidator(new NumberValidator(edit, (item.style & ES_SIGNED) != 0,
+                                               (item.style & ES_DECIMAL) != 0));
     }
     edit->setText(QString::fromUtf16(item.text != nullptr ? item.text : u""));
     QObject::connect(edit, &QLineEdit::textChanged, edit,

@@ -35,6 +35,9 @@ constexpr DWORD ES_NUMBER = 0x2000; // only digits can be typed or pasted
 // This platform's own edit style: with ES_NUMBER, one '-' may also stand at
 // the start of the text (for signed numbers).
 constexpr DWORD ES_SIGNED = 0x4000;
+// This platform's own edit style: with ES_NUMBER, one '.' may also stand
+// anywhere in the text (for fractional numbers such as seconds).
+constexpr DWORD ES_DECIMAL = 0x8000;
 constexpr DWORD BS_AUTOCHECKBOX = 0x0003;
 
 constexpr int IDC_STATIC = -1; // a control without an identifier (0xFFFF)

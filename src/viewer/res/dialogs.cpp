@@ -14,6 +14,8 @@ constexpr DWORD kNumber =
 constexpr DWORD kField = kNumber | ES_LEFT;
 constexpr DWORD kSignedField = kNumber | ES_SIGNED | ES_LEFT;
 constexpr DWORD kSignedFieldRight = kNumber | ES_SIGNED | ES_RIGHT;
+// Seconds are filled with a fraction ("10.841"), so they take one '.'.
+constexpr DWORD kSecondsField = kNumber | ES_DECIMAL | ES_LEFT;
 
 const DialogItemTemplate kGotoDegrees[] = {
     {u"STATIC", u"Location (Deg):", IDC_STATIC, 7, 7, 99, 8, kLabel},
@@ -24,7 +26,7 @@ const DialogItemTemplate kGotoDegrees[] = {
     {u"EDIT", u"", 1002, 7, 38, 23, 12, kSignedFieldRight},
     {u"STATIC", u".", IDC_STATIC, 33, 41, 3, 8, kLabel},
     {u"EDIT", u"", 1003, 37, 38, 53, 12, kField},
-    {u"STATIC", u"\u00B0 W", IDC_STATIC, 92, 39, 18, 8, kLabel},
+    {u"STATIC", u"\u00B0 E", IDC_STATIC, 92, 39, 18, 8, kLabel},
 };
 
 const DialogItemTemplate kGotoDegreesMinutes[] = {
@@ -40,7 +42,7 @@ const DialogItemTemplate kGotoDegreesMinutes[] = {
     {u"EDIT", u"", 1008, 36, 38, 18, 12, kField},
     {u"STATIC", u".", IDC_STATIC, 55, 42, 3, 8, kLabel},
     {u"EDIT", u"", 1017, 59, 38, 35, 12, kField},
-    {u"STATIC", u"' W", IDC_STATIC, 97, 40, 18, 8, kLabel},
+    {u"STATIC", u"' E", IDC_STATIC, 97, 40, 18, 8, kLabel},
 };
 
 const DialogItemTemplate kGotoDegreesMinutesSeconds[] = {
@@ -49,14 +51,14 @@ const DialogItemTemplate kGotoDegreesMinutesSeconds[] = {
     {u"STATIC", u"\u00B0", IDC_STATIC, 31, 20, 3, 8, kLabel},
     {u"EDIT", u"", 1014, 36, 18, 24, 12, kField},
     {u"STATIC", u"'", IDC_STATIC, 61, 19, 1, 8, kLabel},
-    {u"EDIT", u"", 1009, 65, 18, 32, 12, kField},
+    {u"EDIT", u"", 1009, 65, 18, 32, 12, kSecondsField},
     {u"STATIC", u"\" N", IDC_STATIC, 99, 20, 10, 8, kLabel},
     {u"EDIT", u"", 1012, 7, 38, 23, 12, kSignedField},
     {u"STATIC", u"\u00B0", IDC_STATIC, 31, 39, 3, 8, kLabel},
     {u"EDIT", u"", 1013, 36, 38, 23, 12, kField},
     {u"STATIC", u"'", IDC_STATIC, 61, 40, 1, 8, kLabel},
-    {u"EDIT", u"", 1010, 65, 38, 31, 12, kField},
-    {u"STATIC", u"\" W", IDC_STATIC, 99, 40, 12, 8, kLabel},
+    {u"EDIT", u"", 1010, 65, 38, 31, 12, kSecondsField},
+    {u"STATIC", u"\" E", IDC_STATIC, 99, 40, 12, 8, kLabel},
 };
 
 // The request form keeps the handset's style bits as they are.
