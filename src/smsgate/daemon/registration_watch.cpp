@@ -24,24 +24,35 @@ RegistrationWatch::RegistrationWatch(const std::string& entryPath, QObject* pare
     rearm();
 }
 
-void RegistrationWatch::rearm() {
-    const QStringList watched = watcher_.files() + watcher_.directories();
-    if (!watched.isEmpty()) {
-        watcher_.removePaths(watched);
+// The nearest of the entry's folders that exists ("/" at worst).
+std::string RegistrationWatch::nearestFolder() const {
+    std::string folder = platform::FolderOf(entry_);
+    while (!exists(folder) && folder != "/" && folder != ".") {
+        folder = platform::FolderOf(folder);
     }
+    return folder;
+}
+
+void RegistrationWatch::rearm() {
     if (entry_.empty()) {
         return;
     }
-    if (exists(entry_)) {
-        watcher_.addPath(QString::fromStdString(entry_));
-    }
-    for (std::string folder = platform::FolderOf(entry_);; folder = platform::FolderOf(folder)) {
-        if (exists(folder)) {
-            watcher_.addPath(QString::fromStdString(folder));
-            break;
+    // A folder made below the watched one while the watch was being set up
+    // told nobody: set it up again until the folders hold still. (An entry
+    // made meanwhile is seen by the check that follows every change.)
+    for (std::string folder = nearestFolder();;) {
+        const QStringList watched = watcher_.files() + watcher_.directories();
+        if (!watched.isEmpty()) {
+            watcher_.removePaths(watched);
         }
-        if (folder == "/" || folder == ".") {
-            break;
+        if (exists(entry_)) {
+            watcher_.addPath(QString::fromStdString(entry_));
         }
+        watcher_.addPath(QString::fromStdString(folder));
+        const std::string now = nearestFolder();
+        if (now == folder) {
+            return;
+        }
+        folder = now;
     }
 }

@@ -21,6 +21,7 @@ private:
     // The entry itself when it is there, and the nearest of its folders that
     // is: its creation shows there, however many folders it needed.
     void rearm();
+    std::string nearestFolder() const;
 
     std::string entry_;
     QFileSystemWatcher watcher_;
