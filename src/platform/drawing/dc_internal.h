@@ -4,17 +4,21 @@
 
 #include "gdi.h"
 
+#include <QImage>
 #include <QRect>
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 
 class QPainter;
 
 struct HGDIOBJ__ {
-    enum class Kind { Pen, Brush } kind;
+    enum class Kind { Pen, Brush, Bitmap } kind;
     COLORREF colour;
     int width;
     bool stock;
+    QImage pixels = {};    // a bitmap's
+    bool selected = false; // a bitmap in a memory context is not deleted
 };
 
 struct HDC__ {
@@ -23,6 +27,9 @@ struct HDC__ {
     HGDIOBJ pen = nullptr; // null: the stock black pen
     POINT position{0, 0};
     int pixelsPerInch = 96; // the display's scale x 96
+    // A memory context's: the bitmap it draws on, and its own painter there.
+    HGDIOBJ bitmap = nullptr;
+    std::unique_ptr<QPainter> ownPainter;
 };
 
 namespace platform {
@@ -38,5 +45,9 @@ inline QRect ToQRect(const RECT& r) {
     const int top = clamp(r.top);
     return QRect(left, top, clamp(r.right) - left, clamp(r.bottom) - top);
 }
+
+// Selects the bitmap into a memory context (SelectObject's part for
+// bitmaps): null, and nothing changed, for a context that is none.
+HGDIOBJ SelectBitmap(HDC dc, HGDIOBJ bitmap);
 
 } // namespace platform

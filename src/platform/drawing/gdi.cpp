@@ -130,7 +130,13 @@ HPEN CreatePen(int, int width, COLORREF colour) {
 }
 
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
-    if (dc == nullptr || object == nullptr || object->kind != HGDIOBJ__::Kind::Pen) {
+    if (dc == nullptr || object == nullptr) {
+        return nullptr;
+    }
+    if (object->kind == HGDIOBJ__::Kind::Bitmap) {
+        return platform::SelectBitmap(dc, object);
+    }
+    if (object->kind != HGDIOBJ__::Kind::Pen) {
         return nullptr;
     }
     HGDIOBJ previous = dc->pen != nullptr ? dc->pen : &stockBlackPen;
@@ -139,7 +145,7 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
 }
 
 BOOL DeleteObject(HGDIOBJ object) {
-    if (object == nullptr || object->stock) {
+    if (object == nullptr || object->stock || object->selected) {
         return FALSE;
     }
     delete object;

@@ -10,6 +10,7 @@ using HBRUSH = HBRUSH__*;
 struct HGDIOBJ__;
 using HGDIOBJ = HGDIOBJ__*;
 using HPEN = HGDIOBJ;
+using HBITMAP = HGDIOBJ;
 
 // System colour indices carry this flag on the handset platform; a brush
 // value of (index + 1) stands for the solid brush of that system colour.
@@ -33,8 +34,10 @@ int IntersectClipRect(HDC dc, int left, int top, int right, int bottom);
 constexpr int PS_SOLID = 0;
 // A pen of the colour; width 0 or 1 draws one pixel wide.
 HPEN CreatePen(int style, int width, COLORREF colour);
-// Makes the object the context's current one and returns the previous.
+// Makes the object (a pen, or a bitmap in a memory context) the context's
+// current one and returns the previous.
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
+// Fails for a stock object and for a bitmap still selected into a context.
 BOOL DeleteObject(HGDIOBJ object);
 
 constexpr int WHITE_BRUSH = 0;
@@ -59,3 +62,15 @@ constexpr int LOGPIXELSY = 90;
 // LOGPIXELSX/Y: the context's pixels an inch, 96 at the display's scale 1
 // (192 at scale 2); what keeps its physical size scales by this / 96.
 int GetDeviceCaps(HDC dc, int index);
+
+// Memory contexts: a bitmap selected into one is drawn on as on a window,
+// and BitBlt copies its pixels out. A bitmap is width x height opaque
+// pixels, white until drawn on; null when it cannot be made (no memory, or
+// a size beyond 2^28 pixels).
+HDC CreateCompatibleDC(HDC like);
+BOOL DeleteDC(HDC dc);
+HBITMAP CreateCompatibleBitmap(HDC like, int width, int height);
+constexpr DWORD SRCCOPY = 0x00CC0020;
+// Copies the source context's cx x cy pixels at (x1, y1) to (x, y) in the
+// destination, as they are (SRCCOPY, the one raster operation there is).
+BOOL BitBlt(HDC dest, int x, int y, int cx, int cy, HDC source, int x1, int y1, DWORD rop);

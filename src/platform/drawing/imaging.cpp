@@ -3,6 +3,7 @@
 #include "dc_internal.h"
 #include "gdi.h"
 #include "imaging_factory.h"
+#include "pixel_scaling.h"
 #include "tile_decoder.h"
 
 #include <QPainter>
@@ -124,11 +125,21 @@ public:
         if (!decodeFor(QSize(width_, height_), size)) {
             return E_FAIL;
         }
-        QImage pixels = pixels_.size() == size
-                            ? pixels_
-                            : pixels_.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QImage pixels = ReducedImage(pixels_, size);
+        if (pixels.isNull()) {
+            return E_OUTOFMEMORY;
+        }
         *thumbnail = new TileImage(decoder_, std::move(pixels));
         return S_OK;
+    }
+
+    HRESULT Decode(UINT width, UINT height) override {
+        const QSize size(int(std::min<UINT>(width, kMaxTileSide)),
+                         int(std::min<UINT>(height, kMaxTileSide)));
+        if (size.isEmpty()) {
+            return E_INVALIDARG;
+        }
+        return decodeFor(QSize(width_, height_), size) ? S_OK : E_FAIL;
     }
 
 private:

@@ -35,6 +35,11 @@ struct IImage : IUnknown {
     // enlarged), made once so that drawing it at that size costs no
     // scaling. A JPEG is decoded only as finely as the thumbnail needs.
     virtual HRESULT GetThumbnail(UINT width, UINT height, IImage** thumbnail) = 0;
+    // Decodes now what drawing the whole image at width x height needs (a
+    // JPEG otherwise decodes in its first draw at a finer size), so that
+    // another thread can do that work before the image is drawn. One thread
+    // at a time may use an image; E_FAIL when the bytes do not decode.
+    virtual HRESULT Decode(UINT width, UINT height) = 0;
 
 protected:
     ~IImage() = default;

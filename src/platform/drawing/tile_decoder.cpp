@@ -1,5 +1,6 @@
 #include "tile_decoder.h"
 
+#include <array>
 #include <atomic>
 #include <climits>
 #include <csetjmp>
@@ -83,6 +84,49 @@ bool pngTransforms(png_structp png, png_infop info) {
     return alpha;
 }
 
+// A palette image is read as one index a byte into the last quarter of each
+// row of the image, then each row is spread through a table of the 256
+// colours from left to right: the pixel written at x ends before the index
+// of x + 1 starts, so one buffer serves. Half the work of asking libpng to
+// expand the palette itself. Returns whether any colour is translucent
+// (the table then holds premultiplied colours, as Qt premultiplies).
+bool readPalettePng(png_structp png, png_infop info, QImage& image, png_bytep* rows) {
+    png_set_packing(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    const int width = image.width();
+    if (png_get_rowbytes(png, info) != std::size_t(width)) {
+        png_error(png, "unexpected row size");
+    }
+    std::array<QRgb, 256> colours;
+    colours.fill(qRgb(0, 0, 0)); // an index past the palette reads as black
+    png_colorp palette = nullptr;
+    int count = 0;
+    png_get_PLTE(png, info, &palette, &count);
+    png_bytep alphas = nullptr;
+    int alphaCount = 0;
+    png_get_tRNS(png, info, &alphas, &alphaCount, nullptr);
+    bool translucent = false;
+    for (int i = 0; i < count && i < 256; ++i) {
+        const int a = i < alphaCount ? alphas[i] : 255;
+        translucent = translucent || a != 255;
+        colours[std::size_t(i)] =
+            qPremultiply(qRgba(palette[i].red, palette[i].green, palette[i].blue, a));
+    }
+    for (int y = 0; y < image.height(); ++y) {
+        rows[y] = image.scanLine(y) + 3 * width;
+    }
+    png_read_image(png, rows);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+        const std::uint8_t* index = image.scanLine(y) + 3 * width;
+        for (int x = 0; x < width; ++x) {
+            out[x] = colours[index[x]];
+        }
+    }
+    return translucent;
+}
+
 } // namespace
 
 bool ReadEncodedImageSize(const std::uint8_t* data, std::size_t size, int* width, int* height) {
@@ -106,13 +150,24 @@ bool ReadEncodedImageSize(const std::uint8_t* data, std::size_t size, int* width
     return ok;
 }
 
-TileDecoder::TileDecoder() : jpeg_(tjInitDecompress()) {}
+namespace {
 
-TileDecoder::~TileDecoder() {
-    if (jpeg_ != nullptr) {
-        tjDestroy(static_cast<tjhandle>(jpeg_));
-    }
+// A TurboJPEG decompressor may serve one thread at a time: each thread that
+// decodes keeps its own, made on first use and destroyed as it ends.
+tjhandle threadDecompressor() {
+    struct Handle {
+        tjhandle handle = tjInitDecompress();
+        ~Handle() {
+            if (handle != nullptr) {
+                tjDestroy(handle);
+            }
+        }
+    };
+    thread_local Handle decompressor;
+    return decompressor.handle;
 }
+
+} // namespace
 
 QImage TileDecoder::decode(const std::uint8_t* data, std::size_t size) {
     if (data == nullptr || size > std::size_t(INT_MAX)) {
@@ -133,7 +188,7 @@ QImage TileDecoder::decode(const std::uint8_t* data, std::size_t size) {
 // refused, so decoding stops at the first; the scan limit bounds the work
 // a progressive JPEG can ask for.
 bool TileDecoder::jpegHeader(const std::uint8_t* data, std::size_t size, int* width, int* height) {
-    auto handle = static_cast<tjhandle>(jpeg_);
+    tjhandle handle = threadDecompressor();
     int subsampling = 0, colourspace = 0;
     return handle != nullptr && data != nullptr && size <= std::size_t(INT_MAX) &&
            isJpeg(data, size) &&
@@ -154,8 +209,8 @@ QImage TileDecoder::decodeJpeg(const std::uint8_t* data, std::size_t size, int d
     if (image.isNull()) {
         return {};
     }
-    if (tjDecompress2(static_cast<tjhandle>(jpeg_), data, static_cast<unsigned long>(size),
-                      image.bits(), scaledWidth, int(image.bytesPerLine()), scaledHeight, TJPF_BGRA,
+    if (tjDecompress2(threadDecompressor(), data, static_cast<unsigned long>(size), image.bits(),
+                      scaledWidth, int(image.bytesPerLine()), scaledHeight, TJPF_BGRA,
                       TJFLAG_LIMITSCANS | TJFLAG_STOPONWARNING) != 0) {
         return {};
     }
@@ -194,6 +249,14 @@ QImage TileDecoder::decodePng(const std::uint8_t* data, std::size_t size) {
     png_set_chunk_cache_max(png, kMaxChunks);
     png_set_read_fn(png, &source, readPng);
     png_read_info(png, info);
+    if (png_get_color_type(png, info) == PNG_COLOR_TYPE_PALETTE) {
+        alpha = readPalettePng(png, info, image, rows.data());
+        png_read_end(png, nullptr);
+        png_destroy_read_struct(&png, &info, nullptr);
+        image.reinterpretAsFormat(alpha ? QImage::Format_ARGB32_Premultiplied
+                                        : QImage::Format_RGB32);
+        return image;
+    }
     alpha = pngTransforms(png, info);
     png_read_update_info(png, info);
     if (png_get_rowbytes(png, info) != std::size_t(width) * 4) {

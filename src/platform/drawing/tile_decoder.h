@@ -21,13 +21,9 @@ bool ReadEncodedImageSize(const std::uint8_t* data, std::size_t size, int* width
 // Every cost is bounded by the size of the input: images beyond
 // kMaxTileSide, JPEGs with more scans than TurboJPEG's limit, and PNGs with
 // oversized or too many ancillary chunks are refused.
+// Any thread may decode; each uses TurboJPEG through a decompressor of its own.
 class TileDecoder {
 public:
-    TileDecoder();
-    ~TileDecoder();
-    TileDecoder(const TileDecoder&) = delete;
-    TileDecoder& operator=(const TileDecoder&) = delete;
-
     // A null image when the bytes are not a complete PNG or JPEG, or are refused.
     QImage decode(const std::uint8_t* data, std::size_t size);
 
@@ -41,8 +37,6 @@ public:
 
 private:
     static QImage decodePng(const std::uint8_t* data, std::size_t size);
-
-    void* jpeg_ = nullptr; // TurboJPEG decompressor, reused for every tile
 };
 
 } // namespace platform

@@ -7,6 +7,7 @@
 #include "platform/ipc/runtime_dir.h"
 #include "platform/ipc/window_registry.h"
 #include "platform/system/kernel.h"
+#include "platform/system/memory.h"
 
 #include <QApplication>
 #include <clocale>
@@ -36,6 +37,7 @@ HINSTANCE InitialiseInstance(const ResourceTable& resources) {
 }
 
 int RunWinMain(int& argc, char** argv, const ResourceTable& resources, WinMainFunction winMain) {
+    KeepTileMemoryForReuse();
     Application app(argc, argv);
     HINSTANCE instance = InitialiseInstance(resources);
     // Without a folder of its own no other program (not even a second start)
