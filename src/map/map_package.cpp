@@ -1,7 +1,6 @@
 #include "map_package.h"
 
 #include "desc_archive.h"
-#include "tile_layout.h"
 #include "tile_table.h"
 
 #include "core/utf8.h"
@@ -128,6 +127,8 @@ bool MapPackage::createDecoder() {
 }
 
 void MapPackage::close() {
+    ahead_.finish();
+    composed_.clear();
     clearCache();
     if (archive != nullptr) {
         unzClose(archive);
@@ -163,12 +164,12 @@ void MapPackage::clearCache() {
 }
 
 IImage* MapPackage::getTileImage(std::uint32_t n) {
-    return tileImage(n, 0);
+    return tileImage(n, 0, int(kTileSide));
 }
 
 // A tile is cached in one size, the one it was last drawn at (the tile's
 // own, or a thumbnail's); another size decodes it again in its place.
-IImage* MapPackage::tileImage(std::uint32_t n, std::uint32_t side) {
+IImage* MapPackage::tileImage(std::uint32_t n, std::uint32_t side, int drawn) {
     if (!open_ || n < 1 || n > tileCount()) {
         return nullptr;
     }
@@ -184,51 +185,24 @@ IImage* MapPackage::tileImage(std::uint32_t n, std::uint32_t side) {
     // Every decode makes room first, one that replaces a tile's other size
     // too (the tile itself may be the one to go).
     trimCache();
-    IImage* image = decodeTile(n, side);
+    IImage* image = decodeTile(n, side, drawn);
     // A tile that cannot be read or decoded is cached without an image, so
     // that a damaged tile is not read again on every paint.
     cache.replace(n, TMapTileCacheItem{GetTickCount(), image, side});
     return image;
 }
 
-IImage* MapPackage::decodeTile(std::uint32_t n, std::uint32_t side) {
+IImage* MapPackage::decodeTile(std::uint32_t n, std::uint32_t side, int drawn) {
     ++decodes_;
-    const auto length = std::size_t(tileLength(n));
-    void* buffer = CoTaskMemAlloc(length);
-    if (buffer == nullptr) {
-        return nullptr;
-    }
-    if (!readTile(n, buffer)) {
-        CoTaskMemFree(buffer);
-        return nullptr;
-    }
     IImage* image = nullptr;
-    HRESULT hr = factory->CreateImageFromBuffer(buffer, UINT(length),
-                                                BufferDisposalFlagCoTaskMemFree, &image);
-    if (FAILED(hr) || image == nullptr) {
-        // A failed creation adopts nothing: the buffer is still ours.
-        CoTaskMemFree(buffer);
-        return nullptr;
-    }
-    if (side == 0) {
+    if (ahead_.take(n, side, &image)) {
         return image;
     }
-    IImage* thumbnail = nullptr;
-    if (FAILED(image->GetThumbnail(side, side, &thumbnail))) {
-        thumbnail = nullptr; // a tile that does not decode
-    }
-    image->Release();
-    return thumbnail;
+    return DecodeTile(factory, sourceOf(n), side, drawn);
 }
 
-bool MapPackage::readTile(std::uint32_t n, void* buffer) {
-    const auto length = std::size_t(tileLength(n));
-    if (std::fseek(tileFile, tileOffset(n), SEEK_SET) != 0 ||
-        std::fread(buffer, 1, length, tileFile) != length) {
-        std::clearerr(tileFile);
-        return false;
-    }
-    return true;
+TileSource MapPackage::sourceOf(std::uint32_t n) const {
+    return TileSource{fileno(tileFile), tileOffset(n), std::size_t(tileLength(n))};
 }
 
 std::vector<std::uint8_t> MapPackage::tileBytes(std::uint32_t n) {
@@ -236,7 +210,7 @@ std::vector<std::uint8_t> MapPackage::tileBytes(std::uint32_t n) {
         return {};
     }
     std::vector<std::uint8_t> bytes(std::size_t(tileLength(n)));
-    return readTile(n, bytes.data()) ? bytes : std::vector<std::uint8_t>();
+    return ReadTileBytes(sourceOf(n), bytes.data()) ? bytes : std::vector<std::uint8_t>();
 }
 
 void MapPackage::draw(HDC dc, float lon, float lat, const RECT& rect, float zoom) {
@@ -258,32 +232,92 @@ void MapPackage::draw(HDC dc, float lon, float lat, const RECT& rect, float zoom
         FillRect(dc, &rect, windowBrush());
         return;
     }
-    // The first and last cells reach past the rectangle; what lies outside
-    // it is not ours to paint.
     // The cache holds what this view shows, at this zoom, and a ring more.
     cache.setCapacity(
         std::min<std::size_t>(TileCache::CapacityForView(int(width), int(height), zoom),
                               std::max<std::size_t>(TileCache::kMaxEntries, tileCount())));
+    const ViewKey key{lon, lat, zoom, int(width), int(height)};
+    if (composed_.holds(key)) {
+        composed_.copyTo(dc, rect);
+        return;
+    }
+    HDC view = composed_.begin(key);
+    if (view == nullptr) {
+        drawCells(dc, rect, *grid); // no memory for the view's image: straight to the screen
+        return;
+    }
+    drawCells(view, RECT{0, 0, int(width), int(height)}, *grid);
+    composed_.finish();
+    composed_.copyTo(dc, rect);
+}
+
+// The first and last cells reach past the rectangle; what lies outside it
+// is not ours to paint.
+void MapPackage::drawCells(HDC dc, const RECT& rect, const TileGrid& grid) {
+    decodeMissesAhead(rect, grid);
     SaveDC(dc);
     IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
-    const int T = grid->tileSize;
-    int row = grid->row0;
-    for (std::int64_t y = grid->y0; y < height; y += T, ++row) {
-        int col = grid->col0;
-        for (std::int64_t x = grid->x0; x < width; x += T, ++col) {
+    const std::int64_t width = std::int64_t(rect.right) - rect.left;
+    const std::int64_t height = std::int64_t(rect.bottom) - rect.top;
+    const int T = grid.tileSize;
+    int row = grid.row0;
+    for (std::int64_t y = grid.y0; y < height; y += T, ++row) {
+        int col = grid.col0;
+        for (std::int64_t x = grid.x0; x < width; x += T, ++col) {
             drawTile(dc, rect, T, col, row, int(x), int(y));
         }
     }
     RestoreDC(dc, -1);
+    ahead_.finish();
+}
+
+// The tiles of the view the cache does not hold at the size drawn, given
+// to the helpers before the cells are drawn one by one.
+void MapPackage::decodeMissesAhead(const RECT& rect, const TileGrid& grid) {
+    HelperThreads& helpers = HelperThreads::Instance();
+    if (helpers.count() == 0) {
+        return;
+    }
+    const std::int64_t width = std::int64_t(rect.right) - rect.left;
+    const std::int64_t height = std::int64_t(rect.bottom) - rect.top;
+    const std::uint32_t side = sideFor(grid.tileSize);
+    std::vector<DecodeAhead::Job> jobs;
+    int row = grid.row0;
+    for (std::int64_t y = grid.y0; y < height; y += grid.tileSize, ++row) {
+        int col = grid.col0;
+        for (std::int64_t x = grid.x0; x < width; x += grid.tileSize, ++col) {
+            std::uint32_t n = 0;
+            if (!cellTile(col, row, &n) || tileLength(n) == 0) {
+                continue;
+            }
+            const TMapTileCacheItem* hit = cache.find(n);
+            if (hit == nullptr || hit->side != side) {
+                jobs.push_back({n, side, grid.tileSize, sourceOf(n)});
+            }
+        }
+    }
+    ahead_.start(factory, std::move(jobs), helpers);
+}
+
+std::uint32_t MapPackage::sideFor(int tileSize) {
+    return std::uint32_t(tileSize <= kLargestThumbnail ? tileSize : 0);
+}
+
+bool MapPackage::cellTile(int col, int row, std::uint32_t* n) const {
+    if (col < 0 || row < 0 || std::uint32_t(col) >= desc.xtiles ||
+        std::uint32_t(row) >= desc.ytiles) {
+        return false;
+    }
+    *n = TileNumber(desc, std::uint32_t(col), std::uint32_t(row));
+    return true;
 }
 
 void MapPackage::drawTile(HDC dc, const RECT& rect, int tileSize, int col, int row, int x, int y) {
     const RECT cell{rect.left + x, rect.top + y, rect.left + x + tileSize, rect.top + y + tileSize};
     IImage* image = nullptr;
-    if (col >= 0 && row >= 0 && std::uint32_t(col) < desc.xtiles &&
-        std::uint32_t(row) < desc.ytiles) {
-        const auto side = std::uint32_t(tileSize <= kLargestThumbnail ? tileSize : 0);
-        image = tileImage(TileNumber(desc, std::uint32_t(col), std::uint32_t(row)), side);
+    std::uint32_t n = 0;
+    if (cellTile(col, row, &n)) {
+        image = tileImage(n, sideFor(tileSize), tileSize);
     }
     if (image != nullptr) {
         image->Draw(dc, &cell, nullptr);

@@ -2,8 +2,11 @@
 // and PREFIX.dt2 (the tile table and the encoded 256 x 256 tiles).
 #pragma once
 
+#include "composed_view.h"
+#include "decode_ahead.h"
 #include "map_desc.h"
 #include "tile_cache.h"
+#include "tile_layout.h"
 
 #include "platform/drawing/gdi.h"
 #include "platform/drawing/imaging.h"
@@ -31,7 +34,8 @@ public:
     const std::string& errorText() const { return error_; }
 
     // Covers the rectangle with the tiles around (lon, lat) at the zoom.
-    // Cells without a tile are filled with the window colour.
+    // Cells without a tile are filled with the window colour. The view is
+    // kept as drawn: drawing the same view again copies it.
     void draw(HDC dc, float lon, float lat, const RECT& rect, float zoom);
 
     // The decoded image of tile n (1 <= n <= tileCount()), decoding it on a
@@ -39,11 +43,12 @@ public:
     // borrowed: it stays valid until the next call that has to decode.
     IImage* getTileImage(std::uint32_t n);
 
-    // A cell this small or smaller shows the tile as a thumbnail of its own
-    // size, kept in the cache in the tile's place: a zoomed-out view shows
-    // many small tiles, and shrinking each on every paint would cost more
-    // than decoding it.
-    static constexpr int kLargestThumbnail = int(kTileSide) / 4;
+    // A cell smaller than the tile shows it as a thumbnail of its own size,
+    // kept in the cache in the tile's place: a zoomed-out view shows many
+    // small tiles, and shrinking each on every paint would cost more than
+    // decoding it; made once, the thumbnail is reduced where it is decoded,
+    // on any core.
+    static constexpr int kLargestThumbnail = int(kTileSide) / 2;
 
     std::uint32_t tileCount() const;
     // Where tile n's bytes lie in map.dt2, and how many there are.
@@ -68,14 +73,20 @@ private:
 
     void trimCache();
     void clearCache();
-    IImage* tileImage(std::uint32_t n, std::uint32_t side);
-    IImage* decodeTile(std::uint32_t n, std::uint32_t side);
-    bool readTile(std::uint32_t n, void* buffer);
+    IImage* tileImage(std::uint32_t n, std::uint32_t side, int drawn);
+    IImage* decodeTile(std::uint32_t n, std::uint32_t side, int drawn);
+    TileSource sourceOf(std::uint32_t n) const;
+    static std::uint32_t sideFor(int tileSize);
+    bool cellTile(int col, int row, std::uint32_t* n) const; // false outside the map
+    void drawCells(HDC dc, const RECT& rect, const TileGrid& grid);
+    void decodeMissesAhead(const RECT& rect, const TileGrid& grid);
     void drawTile(HDC dc, const RECT& rect, int tileSize, int col, int row, int x, int y);
 
     std::vector<std::int32_t> offsets;
     std::FILE* tileFile = nullptr;
     TileCache cache;
+    ComposedView composed_;
+    DecodeAhead ahead_;
     unzFile archive = nullptr;
     IImagingFactory* factory = nullptr;
 
