@@ -10,6 +10,8 @@
 #include "platform/system/kernel.h"
 
 #include <QImage>
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +20,7 @@
 #include <iterator>
 #include <map>
 #include <stdexcept>
+#include <thread>
 #include <unistd.h>
 
 namespace bench {
@@ -131,28 +134,78 @@ std::string SampleTilesMap(mapcut::TileFormat format) {
     return prefix;
 }
 
-std::string LargeTilesMap(mapcut::TileFormat format) {
-    static std::map<mapcut::TileFormat, std::string> made;
-    if (auto it = made.find(format); it != made.end()) {
-        return it->second;
+namespace {
+
+// Tile n of the large map: one of the 32 sample tiles, mirrored, its
+// channels permuted and a little noise of its own added, so that no two
+// tiles have the same bytes (a store keyed by the bytes gains nothing).
+std::string distinctTile(const std::string& base, std::uint32_t n) {
+    QImage rgba = QImage::fromData(reinterpret_cast<const uchar*>(base.data()), int(base.size()))
+                      .convertToFormat(QImage::Format_RGBA8888)
+                      .mirrored((n / 32) % 2 == 1, (n / 64) % 2 == 1);
+    static const int kOrders[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2},
+                                      {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+    const int* order = kOrders[(n / 128) % 6];
+    std::uint32_t noise = n * 2654435761u + 1;
+    for (int y = 0; y < rgba.height(); ++y) {
+        uchar* p = rgba.scanLine(y);
+        for (int x = 0; x < rgba.width(); ++x, p += 4) {
+            noise = noise * 1664525u + 1013904223u;
+            const int d = int(noise >> 29) - 4; // -4..3
+            const uchar c[3] = {p[order[0]], p[order[1]], p[order[2]]};
+            for (int k = 0; k < 3; ++k) {
+                p[k] = uchar(std::clamp(c[k] + d, 0, 255));
+            }
+        }
     }
-    const std::string small = SampleTilesMap(format);
-    std::vector<std::string> tiles;
+    mapcut::EncoderOptions options;
+    options.format = mapcut::TileFormat::Jpeg;
+    std::string encoded, error;
+    check(mapcut::EncodeTile(rgba.constBits(), 256, options, &encoded, &error), error);
+    return encoded;
+}
+
+} // namespace
+
+std::string LargeJpegMap() {
+    // Made once and kept beside the build (4,096 JPEG encodings take a few
+    // seconds); a map half written is never taken, for it is renamed last.
+    const std::string folder = TARVO_BINARY_DIR "/bench-maps";
+    const std::string prefix = folder + "/large-distinct-jpeg-v1";
+    if (std::filesystem::exists(prefix + ".dt1") && std::filesystem::exists(prefix + ".dt2")) {
+        return prefix;
+    }
+    std::filesystem::create_directories(folder);
+    const std::string small = SampleTilesMap(mapcut::TileFormat::Png);
+    std::vector<std::string> bases;
     for (std::uint32_t n = 1; n <= 32; ++n) {
-        tiles.push_back(TileBytes(small, n));
+        bases.push_back(TileBytes(small, n));
     }
-    std::vector<std::string> package;
-    for (std::size_t n = 0; n < 64 * 64; ++n) {
-        package.push_back(tiles[(n + n / 64) % tiles.size()]);
+    std::vector<std::string> package(64 * 64);
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t n = next++; n < package.size(); n = next++) {
+            package[n] = distinctTile(bases[(n + n / 64) % bases.size()], std::uint32_t(n));
+        }
+    };
+    std::vector<std::thread> threads;
+    for (unsigned i = 1; i < std::max(1u, std::thread::hardware_concurrency()); ++i) {
+        threads.emplace_back(work);
     }
-    const std::string prefix = WorkDir() + "/large-" + mapcut::TileFormatName(format);
+    work();
+    for (std::thread& t : threads) {
+        t.join();
+    }
     std::string error;
-    check(mapcut::WriteZipArchive(
-              prefix + ".dt1",
-              {{"desc.txt", mapcut::FormatDescription(16384, 16384, {28, 52, 34, 48})}}, &error) &&
-              mapcut::WriteTileFile(prefix + ".dt2", package, &error),
+    const std::string part = prefix + ".part";
+    check(mapcut::WriteTileFile(part + ".dt2", package, &error) &&
+              mapcut::WriteZipArchive(
+                  part + ".dt1",
+                  {{"desc.txt", mapcut::FormatDescription(16384, 16384, {28, 52, 34, 48})}},
+                  &error),
           error);
-    made[format] = prefix;
+    std::filesystem::rename(part + ".dt2", prefix + ".dt2");
+    std::filesystem::rename(part + ".dt1", prefix + ".dt1");
     return prefix;
 }
 

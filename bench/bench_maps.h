@@ -21,9 +21,9 @@ std::string TableOnlyMap(std::uint32_t tiles, std::uint32_t bytesPerTile);
 // Returns the prefix of an 8 x 4 tile package.
 std::string SampleTilesMap(mapcut::TileFormat format);
 
-// A 16384 x 16384 map (64 x 64 tiles) of the same 32 tiles repeated, in
-// that encoding.
-std::string LargeTilesMap(mapcut::TileFormat format);
+// A 16384 x 16384 JPEG map (64 x 64 tiles), no two tiles alike: the 32
+// sample tiles, each copy mirrored, recoloured and with noise of its own.
+std::string LargeJpegMap();
 
 // The encoded bytes of tile n of that package.
 std::string TileBytes(const std::string& prefix, std::uint32_t n);

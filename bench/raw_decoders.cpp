@@ -6,11 +6,29 @@
 
 namespace bench {
 
-bool RawJpegDecode(const std::string& bytes, std::uint8_t* pixels) {
+namespace {
+
+bool jpegDecode(const std::string& bytes, int side, std::uint8_t* pixels) {
     static tjhandle handle = tjInitDecompress();
     return tjDecompress2(handle, reinterpret_cast<const unsigned char*>(bytes.data()),
-                         static_cast<unsigned long>(bytes.size()), pixels, 256, 256 * 4, 256,
+                         static_cast<unsigned long>(bytes.size()), pixels, side, side * 4, side,
                          TJPF_BGRA, 0) == 0;
+}
+
+} // namespace
+
+bool RawJpegDecode(const std::string& bytes, std::uint8_t* pixels) {
+    return jpegDecode(bytes, 256, pixels);
+}
+
+bool RawDecodeForCell(const std::string& bytes, int drawn, std::uint8_t* pixels) {
+    const bool jpeg =
+        bytes.size() > 2 && std::uint8_t(bytes[0]) == 0xFF && std::uint8_t(bytes[1]) == 0xD8;
+    int side = 256;
+    while (jpeg && side > 32 && side / 2 >= drawn) {
+        side /= 2;
+    }
+    return jpeg ? jpegDecode(bytes, side, pixels) : RawPngDecode(bytes, pixels);
 }
 
 namespace {
