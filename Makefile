@@ -24,14 +24,20 @@ build: deps configure
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+# Writes the figures table of bench/README.md from this run.
 bench: build
-	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/tarvo-bench
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/tarvo-bench --figures=bench/README.md
 
 # mapcut side by side with vips dzsave and gdalwarp on 16384^2 and 10000^2 inputs.
 bench-mapcut: build
 	bench/mapcut-bench $(BUILD)
 
-run: build
+# Only what the demo runs: the viewer, the gate and its library, sim-modem and
+# tarvo-msg; tests and benchmarks are left to `make test` and `make bench`.
+RUN_TARGETS = tarvo smsgate smsgate-daemon sim-modem tarvo-msg
+
+run: deps configure
+	cmake --build $(BUILD) -j $(JOBS) --target $(RUN_TARGETS)
 	scripts/run-demo $(BUILD)
 
 # The README's screenshots, on Xvfb with real key events.
