@@ -68,6 +68,40 @@ int batchFor(const Side& side) {
     return int(std::min(10000.0, std::ceil(kBatchSeconds / std::max(once.wall, 1e-8))));
 }
 
+// Times the pairs into the figure. The first pairs are not counted: they
+// warm the caches, the allocator and the decoders' tables for both sides.
+void measure(const Sides& sides, int pairs, Figure& f) {
+    constexpr int kWarmUpPairs = 2;
+    const int measuredBatch = batchFor(sides.measured);
+    const int floorBatch = batchFor(sides.floor);
+    std::vector<double> wallRatios, cpuRatios, mw, fw, mc, fc;
+    for (int i = 0; i < kWarmUpPairs + pairs; ++i) {
+        Timing m, fl;
+        if (i % 2 == 0) {
+            m = timeSide(sides.measured, measuredBatch);
+            fl = timeSide(sides.floor, floorBatch);
+        } else {
+            fl = timeSide(sides.floor, floorBatch);
+            m = timeSide(sides.measured, measuredBatch);
+        }
+        if (i < kWarmUpPairs) {
+            continue;
+        }
+        wallRatios.push_back(m.wall / fl.wall);
+        cpuRatios.push_back(fl.cpu > 0 ? m.cpu / fl.cpu : 0);
+        mw.push_back(m.wall);
+        fw.push_back(fl.wall);
+        mc.push_back(m.cpu);
+        fc.push_back(fl.cpu);
+    }
+    f.wallRatio = median(wallRatios);
+    f.cpuRatio = median(cpuRatios);
+    f.measuredWall = median(mw);
+    f.floorWall = median(fw);
+    f.measuredCpu = median(mc);
+    f.floorCpu = median(fc);
+}
+
 } // namespace
 
 double ProcessCpuSeconds() {
@@ -81,32 +115,7 @@ void Compare(const std::string& name, Figure figure, std::function<Sides()> make
                                  [figure, make, pairs](benchmark::State& state) {
                                      Figure f = figure;
                                      for (auto _ : state) {
-                                         const Sides sides = make();
-                                         const int measuredBatch = batchFor(sides.measured);
-                                         const int floorBatch = batchFor(sides.floor);
-                                         std::vector<double> wallRatios, cpuRatios, mw, fw, mc, fc;
-                                         for (int i = 0; i < pairs; ++i) {
-                                             Timing m, fl;
-                                             if (i % 2 == 0) {
-                                                 m = timeSide(sides.measured, measuredBatch);
-                                                 fl = timeSide(sides.floor, floorBatch);
-                                             } else {
-                                                 fl = timeSide(sides.floor, floorBatch);
-                                                 m = timeSide(sides.measured, measuredBatch);
-                                             }
-                                             wallRatios.push_back(m.wall / fl.wall);
-                                             cpuRatios.push_back(fl.cpu > 0 ? m.cpu / fl.cpu : 0);
-                                             mw.push_back(m.wall);
-                                             fw.push_back(fl.wall);
-                                             mc.push_back(m.cpu);
-                                             fc.push_back(fl.cpu);
-                                         }
-                                         f.wallRatio = median(wallRatios);
-                                         f.cpuRatio = median(cpuRatios);
-                                         f.measuredWall = median(mw);
-                                         f.floorWall = median(fw);
-                                         f.measuredCpu = median(mc);
-                                         f.floorCpu = median(fc);
+                                         measure(make(), pairs, f);
                                      }
                                      state.counters["wall_ratio"] = f.wallRatio;
                                      state.counters["measured_ms"] = f.measuredWall * 1e3;

@@ -3,6 +3,8 @@
 
 #include "window_internal.h"
 
+#include "platform/drawing/tile_decoder.h"
+
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
@@ -56,7 +58,9 @@ HICON LoadIcon(HINSTANCE instance, LPCWSTR name) {
     static std::map<int, std::unique_ptr<HICON__>> icons;
     auto& slot = icons[res->id];
     if (!slot) {
-        QImage image = QImage::fromData(res->png, int(res->size), "PNG");
+        // Decoded as the tiles are: Qt's own reader would load every image
+        // format plug-in at start-up for this one small PNG.
+        const QImage image = platform::TileDecoder().decode(res->png, res->size);
         slot = std::make_unique<HICON__>();
         slot->icon = QIcon(QPixmap::fromImage(image));
     }

@@ -3,10 +3,13 @@
 #include "gapi.h"
 
 #include <QCloseEvent>
+#include <QFont>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QPalette>
+#include <QPushButton>
 #include <cstdlib>
 
 namespace platform {
@@ -26,7 +29,14 @@ void SoftKeyBar::setUpKey(int key, const MenuResourceItem& item) {
     auto* button = new QPushButton(QString::fromUtf16(item.text), this);
     button->setFocusPolicy(Qt::NoFocus);
     button->setFlat(true);
-    button->setStyleSheet("color: white; font-weight: bold;");
+    // White bold text on the bar, set through the palette and the font: a
+    // style sheet would build a style-sheet style at start-up for it.
+    QPalette palette = button->palette();
+    palette.setColor(QPalette::ButtonText, Qt::white);
+    button->setPalette(palette);
+    QFont font = button->font();
+    font.setBold(true);
+    button->setFont(font);
     buttons_[key] = button;
     if (item.popup != nullptr) {
         const HWND owner = owner_;
