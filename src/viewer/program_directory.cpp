@@ -54,6 +54,20 @@ bool GetSettingsPath(std::string* path) {
     return true;
 }
 
+bool GetAnswersLogPath(std::string* path) {
+    std::string folder;
+    if (!programFolder(&folder)) {
+        return false;
+    }
+    const std::string state = platform::StateHome();
+    if (platform::IsInstalledProgramFolder(folder, kApplication) && !state.empty()) {
+        *path = state + "/" + kApplication + "/answers.log";
+    } else {
+        *path = platform::UserFilesFolder(folder, kApplication) + "answers.log";
+    }
+    return true;
+}
+
 bool GetMapPrefix(std::u16string* prefix) {
     std::string folder;
     if (!programFolder(&folder)) {

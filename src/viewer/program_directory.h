@@ -26,3 +26,6 @@ bool GetProgramDirectory(WCHAR (&directory)[MAX_PATH]);
 // does not fit.
 bool GetSettingsPath(std::string* path);
 bool GetMapPrefix(std::u16string* prefix);
+// The log of the trackers' answers: beside settings.dat, or when installed
+// in the user's state folder ($XDG_STATE_HOME/tarvo/answers.log).
+bool GetAnswersLogPath(std::string* path);

@@ -1,14 +1,18 @@
 #include "tracker_report.h"
 
+#include "answers_log.h"
 #include "ask_tracker.h"
 #include "view_state.h"
 
 #include "core/report_reader.h"
+#include "core/utf8.h"
 
 #include "smsgate/rule_component_ids.h"
 
 #include "platform/telephony/com.h"
 
+#include <cstdio>
+#include <ctime>
 #include <string>
 
 #ifdef TARVO_POCKETPC
@@ -25,12 +29,48 @@ LONG UnregisterRuleComponent() {
 #include "smsgate/smsgate.h"
 #endif
 
+namespace {
+
+// A sender's number: digits with an optional leading '+', as the gate
+// writes it; anything else is not taken.
+bool plausibleNumber(std::u16string_view number) {
+    if (number.empty() || number.size() > 32) {
+        return false;
+    }
+    for (std::size_t i = 0; i < number.size(); ++i) {
+        const char16_t c = number[i];
+        if (!(c >= u'0' && c <= u'9') && !(c == u'+' && i == 0)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Appends the answer to the log; a failure is said on standard error (the
+// user still sees the answer).
+void logAnswer(const std::u16string& text, const std::u16string& number,
+               const TrackerReport& read) {
+    core::LoggedAnswer answer;
+    answer.received = std::int64_t(std::time(nullptr));
+    answer.number = core::ToUtf8(number);
+    answer.text = text;
+    answer.read = read;
+    std::string reason;
+    if (!TheAnswersLog().add(answer, &reason)) {
+        std::fprintf(stderr, "tarvo: answer not logged: %s\n", reason.c_str());
+    }
+}
+
+} // namespace
+
+// The text ends at its terminator, or at the byte count without one. The
+// gate puts the sender's number after the terminator, within the count: a
+// reader that stops at the terminator sees the text alone.
 LRESULT OnTrackerCopyData(HWND hwnd, LPARAM lParam) {
     const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
     if (data == nullptr || data->lpData == nullptr || data->cbData == 0) {
         return 0;
     }
-    // The text ends at its terminator, or at the byte count without one.
     const auto* units = static_cast<const WCHAR*>(data->lpData);
     const std::size_t count = data->cbData / sizeof(WCHAR);
     std::size_t length = 0;
@@ -38,7 +78,11 @@ LRESULT OnTrackerCopyData(HWND hwnd, LPARAM lParam) {
         ++length;
     }
     const std::u16string text(units, length);
-    HandleTrackerReport(hwnd, text.c_str());
+    std::u16string number;
+    for (std::size_t i = length + 1; i < count && units[i] != 0; ++i) {
+        number += units[i];
+    }
+    HandleTrackerReport(hwnd, text.c_str(), plausibleNumber(number) ? number : std::u16string());
     return 0;
 }
 
@@ -60,9 +104,10 @@ bool ParseTrackerReport(const WCHAR* text, TrackerReport* read) {
 
 // An answer without a position still moves the view to the last one, beeps
 // and is shown: the user sees the tracker answered, and what it said.
-void HandleTrackerReport(HWND hwnd, const WCHAR* text) {
+void HandleTrackerReport(HWND hwnd, const WCHAR* text, const std::u16string& number) {
     TrackerReport report;
     ParseTrackerReport(text, &report);
+    logAnswer(text, number, report);
     theView.centreLongitude = theView.gpsLongitude;
     theView.centreLatitude = theView.gpsLatitude;
     InvalidateRect(hwnd, nullptr, FALSE);

@@ -7,14 +7,19 @@
 
 #include "platform/windows/window.h"
 
-// WM_COPYDATA: the report's text, read no further than its byte count; a
-// message without data is ignored.
+#include <string>
+
+// WM_COPYDATA: the report's text, read no further than its byte count, and
+// the sender's number when it follows the text's terminator; a message
+// without data is ignored.
 LRESULT OnTrackerCopyData(HWND hwnd, LPARAM lParam);
 
 // Makes the report's position (when it states one) the last GPS position,
 // and the last GPS position the view centre; repaints, beeps and shows the
 // text with a line saying what was read; returns when the user has closed it.
-void HandleTrackerReport(HWND hwnd, const WCHAR* text);
+// The answer is added to the answers log first, with the sender's number
+// (empty when not known).
+void HandleTrackerReport(HWND hwnd, const WCHAR* text, const std::u16string& number = {});
 
 // The position the text states into gpsLongitude and gpsLatitude; false,
 // changing neither, when it states none. `read` receives what was read.

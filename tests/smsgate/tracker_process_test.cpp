@@ -3,6 +3,7 @@
 #include "child_process.h"
 #include "map_fixture.h"
 
+#include "core/answers_log.h"
 #include "core/settings_record.h"
 
 #include "platform/system/kernel.h"
@@ -10,6 +11,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
@@ -401,6 +403,60 @@ TEST_F(TrackerProcessTest, LongAndUnterminatedReportsDoNoHarm) {
     EXPECT_EQ(exitViewer(), 0);
     EXPECT_EQ(savedSettings().gpsLatitude, 3.5f);
     EXPECT_EQ(savedSettings().gpsLongitude, 4.5f);
+}
+
+// The phone's messaging app deletes a message this long after it is whole;
+// under the sanitizers every program runs several times slower, the gate's
+// reading as well as the stand-in modem's timer.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kMessagingAppDelayMs = 60;
+#else
+constexpr int kMessagingAppDelayMs = 20;
+#endif
+
+// Three trackers answer 50 times while the phone's messaging app takes each
+// message off the modem 20 ms after it is whole: the gate has read every one
+// first, and the viewer logs all 50 with their senders.
+TEST_F(TrackerProcessTest, FiftyAnswersOfThreeTrackersBesideAMessagingAppAreAllLogged) {
+    const std::string numbers[] = {kNumber, "+380661230001", "+380671230002"};
+    saveSettings(testsupport::Wide(kNumber), true);
+    // The other two were asked lately, which the gate keeps across restarts.
+    const std::string now = core::FormatUtcTime(std::int64_t(std::time(nullptr)));
+    testsupport::WriteFile(dir.file("smsgate-requested"),
+                           now + "\t" + numbers[1] + "\n" + now + "\t" + numbers[2] + "\n");
+    gate.reset();
+    gate = std::make_unique<ChildProcess>(
+        std::vector<std::string>{dir.file("smsgate"), "--delivered-log", dir.file("delivered")},
+        std::vector<std::string>{}, dir.file("gate.log"));
+    startViewer();
+    msg("command 32783");
+    ASSERT_EQ(testsupport::RunCommand(kBin + "/sim-modem ctl competitor " +
+                                      std::to_string(kMessagingAppDelayMs))
+                  .status,
+              0);
+    constexpr int kAnswers = 50;
+    for (int i = 0; i < kAnswers; ++i) {
+        testsupport::RunCommand(kBin + "/sim-modem ctl deliver " + numbers[i % 3] + " 'Lat:50." +
+                                std::to_string(10 + i) + " Lon:30.5 #" + std::to_string(i) + "'");
+    }
+    std::vector<core::LoggedAnswer> logged;
+    for (int i = 0; i < 1500 && logged.size() < kAnswers; ++i) {
+        std::this_thread::sleep_for(20ms);
+        logged = core::ParseAnswersLog(ReadFile(dir.file("answers.log")));
+    }
+    ASSERT_EQ(logged.size(), std::size_t(kAnswers)) << ReadFile(dir.file("gate.log"));
+    int from[3] = {0, 0, 0};
+    for (const core::LoggedAnswer& a : logged) {
+        for (int n = 0; n < 3; ++n) {
+            from[n] += a.number == numbers[n];
+        }
+        EXPECT_TRUE(a.read.hasPosition());
+    }
+    EXPECT_EQ(from[0], 17);
+    EXPECT_EQ(from[1], 17);
+    EXPECT_EQ(from[2], 16);
+    EXPECT_EQ(receivedOnModem(), 0) << "the messaging app took them all";
+    EXPECT_EQ(exitViewer(), 0);
 }
 
 } // namespace

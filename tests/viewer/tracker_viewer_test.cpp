@@ -4,6 +4,7 @@
 #include "platform_testing.h"
 #include "viewer_fixture.h"
 
+#include "core/answers_log.h"
 #include "core/utf8.h"
 
 #include "smsgate/smsgate.h"
@@ -18,6 +19,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <memory>
 
@@ -254,6 +256,40 @@ TEST_F(TrackerViewerTest, AReportMovesTheMapBeepsAndShowsTheText) {
     report(noFix.c_str(), DWORD((noFix.size() + 1) * 2));
     EXPECT_EQ(theView.gpsLatitude, 50.45012f) << "a text that says there is no fix";
     EXPECT_EQ(recording.lines()[recording.lines().size() - 2], "beep\t64");
+}
+
+// Every answer goes to the log with the time it came, the sender's number
+// the gate put after the text's terminator (none when it sent none, or
+// something that is no number), and what was read; the box shows the text
+// alone, as before.
+TEST_F(TrackerViewerTest, EveryAnswerIsLoggedWithItsSenderAndWhatWasRead) {
+    const std::int64_t before = std::int64_t(std::time(nullptr));
+    const std::u16string withNumber =
+        std::u16string(u"Lat:-33.5 Lon:-70.25") + u'\0' + u"+380501234567" + u'\0';
+    report(withNumber.data(), DWORD(withNumber.size() * 2));
+    EXPECT_EQ(recording.lines().back(),
+              "messagebox\t0\tReport\tLat:-33.5 Lon:-70.25\\n33.50000 S 70.25000 W, GPS fix");
+    const std::u16string bare = u"POS: NO GPS DATA";
+    report(bare.c_str(), DWORD((bare.size() + 1) * 2));
+    const std::u16string junk = std::u16string(u"LBS Lat:1.5 Lon:2.5") + u'\0' + u"call me";
+    report(junk.data(), DWORD(junk.size() * 2));
+    const std::int64_t after = std::int64_t(std::time(nullptr));
+
+    const auto logged = core::ParseAnswersLog(testsupport::ReadFile(dir.file("answers.log")));
+    ASSERT_EQ(logged.size(), 3u);
+    EXPECT_EQ(logged[0].number, "+380501234567");
+    EXPECT_EQ(logged[0].text, u"Lat:-33.5 Lon:-70.25");
+    EXPECT_EQ(logged[0].read.quality, FixQuality::Gps);
+    EXPECT_DOUBLE_EQ(logged[0].read.latitude, -33.5);
+    EXPECT_DOUBLE_EQ(logged[0].read.longitude, -70.25);
+    EXPECT_EQ(logged[1].number, "");
+    EXPECT_FALSE(logged[1].read.hasPosition());
+    EXPECT_EQ(logged[2].number, "") << "not a number: not taken";
+    EXPECT_EQ(logged[2].read.quality, FixQuality::CellTowers);
+    for (const auto& a : logged) {
+        EXPECT_GE(a.received, before);
+        EXPECT_LE(a.received, after);
+    }
 }
 
 TEST_F(TrackerViewerTest, ReportsWithoutDataOrTerminatorDoNoHarm) {

@@ -24,6 +24,10 @@ void SimControl::Unplug() {
     service_->unplug();
 }
 
+void SimControl::Competitor(int delayMs) {
+    service_->setCompetitor(delayMs);
+}
+
 void SimControl::Plug() {
     service_->plug();
 }
@@ -41,9 +45,13 @@ struct Verb {
 };
 
 const Verb kVerbs[] = {
-    {"deliver", "Deliver", 2}, {"fail-next-send", "FailNextSend", -1},
-    {"state", "SetState", 1},  {"unplug", "Unplug", 0},
-    {"plug", "Plug", 0},       {"sent", "Sent", 0},
+    {"deliver", "Deliver", 2},
+    {"fail-next-send", "FailNextSend", -1},
+    {"state", "SetState", 1},
+    {"unplug", "Unplug", 0},
+    {"plug", "Plug", 0},
+    {"sent", "Sent", 0},
+    {"competitor", "Competitor", 1},
 };
 
 int fail(const QString& text) {
@@ -64,7 +72,7 @@ int RunControlCommand(const QStringList& arguments) {
     if (verb == nullptr || (verb->arguments >= 0 && given != verb->arguments) ||
         (verb->arguments < 0 && given > 1)) {
         return fail("usage: deliver FROM TEXT | fail-next-send [ERROR-NAME] | state N | unplug | "
-                    "plug | sent");
+                    "plug | sent | competitor DELAY_MS|off");
     }
     QDBusMessage call =
         QDBusMessage::createMethodCall(mm::kService, kControlPath, kControlInterface, verb->method);
@@ -74,6 +82,13 @@ int RunControlCommand(const QStringList& arguments) {
         if (!ok) {
             return fail("state takes a number");
         }
+    } else if (QString(verb->name) == "competitor") {
+        bool ok = arguments[1] == "off";
+        const int delay = ok ? -1 : arguments[1].toInt(&ok);
+        if (!ok || delay < -1) {
+            return fail("competitor takes a delay in milliseconds, or off");
+        }
+        call << delay;
     } else if (QString(verb->name) == "fail-next-send") {
         call << (given == 1 ? arguments[1] : QString());
     } else {

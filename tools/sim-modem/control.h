@@ -23,6 +23,7 @@ public Q_SLOTS:
     Q_SCRIPTABLE void FailNextSend(const QString& errorName);
     Q_SCRIPTABLE bool SetState(int state);
     Q_SCRIPTABLE void Unplug();
+    Q_SCRIPTABLE void Competitor(int delayMs);
     Q_SCRIPTABLE void Plug();
     Q_SCRIPTABLE QStringList Sent();
 

@@ -27,6 +27,8 @@ Control of the running instance:
                                         below 6 messaging fails with Core.WrongState)
   sim-modem ctl unplug | plug           the modem goes away / comes back under a new path
   sim-modem ctl sent                    the messages sent so far: number TAB text TAB class
+  sim-modem ctl competitor DELAY_MS|off plays a phone's messaging app: deletes each received
+                                        message DELAY_MS after it is whole
 )";
 
 // What the command line asks for.

@@ -223,15 +223,31 @@ QString SimModem::receive(const SmsContent& content) {
         sms->setProperty("Text", QString());
     }
     announce(sms, true);
+    const QString path = sms->path();
     if (parts > 1) {
-        const QString path = sms->path();
         QTimer::singleShot(50 * parts, this, [this, path, content] {
             if (SimSms* whole = find(path)) {
                 whole->update({{"Text", content.text}, {"State", uint(mm::SmsStateReceived)}});
+                completed(path);
+            }
+        });
+    } else {
+        completed(path);
+    }
+    return path;
+}
+
+// The phone's messaging app, when one is played, takes the whole message
+// off the modem a moment later.
+void SimModem::completed(const QString& path) {
+    const int delay = service_->competitorDelayMs();
+    if (delay >= 0) {
+        QTimer::singleShot(delay, this, [this, path] {
+            if (SimSms* sms = find(path)) {
+                remove(sms);
             }
         });
     }
-    return sms->path();
 }
 
 void SimModem::sent(const SimSms& sms) {
@@ -258,6 +274,11 @@ void SimModem::Delete(const QDBusObjectPath& path) {
         refuse(error("Core.NotFound"), "No SMS at " + path.path());
         return;
     }
+    remove(sms);
+}
+
+void SimModem::remove(SimSms* sms) {
+    const QDBusObjectPath path(sms->path());
     messages_.erase(std::find(messages_.begin(), messages_.end(), sms));
     bus().unregisterObject(path.path());
     if (sms->received()) {

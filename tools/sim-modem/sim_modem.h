@@ -62,6 +62,8 @@ private:
     bool checkCreateProperties(const QVariantMap& properties);
     SimSms* addSms(const SmsContent& content, bool received);
     void announce(SimSms* sms, bool received);
+    void completed(const QString& path);
+    void remove(SimSms* sms);
     void publishMessages();
     void unsupported();
     QList<QDBusObjectPath> messagePaths() const;

@@ -43,6 +43,10 @@ public:
     void unplug();
     void plug();
     QStringList sent() const;
+    // Plays the phone's messaging app: each received message is deleted
+    // this many milliseconds after it is whole; negative: never.
+    void setCompetitor(int delayMs) { competitorDelayMs_ = delayMs; }
+    int competitorDelayMs() const { return competitorDelayMs_; }
 
 public Q_SLOTS:
     // org.freedesktop.ModemManager1
@@ -64,4 +68,5 @@ private:
     int nextSms_ = 0;
     QString sendFailure_;
     QStringList sent_;
+    int competitorDelayMs_ = -1;
 };

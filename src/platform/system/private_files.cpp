@@ -202,4 +202,28 @@ bool SavePrivateFile(const std::string& path, std::string_view bytes, mode_t mod
     return MakePrivateFolder(FolderOf(path), reason) && ReplaceFile(path, bytes, mode, reason);
 }
 
+// O_APPEND with one write: the line lands whole after everything before
+// it, and no one else can have planted the name in a private folder, so
+// O_NOFOLLOW and the owner check only guard against our own mistakes.
+bool AppendPrivateFile(const std::string& path, std::string_view bytes, std::string* reason) {
+    if (!MakePrivateFolder(FolderOf(path), reason)) {
+        return false;
+    }
+    const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        *reason = systemError(path + ": cannot open it");
+        return false;
+    }
+    struct stat st {};
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid();
+    if (!ok) {
+        *reason = path + ": not a regular file of this user's";
+    } else if (!WriteAll(fd, bytes.data(), bytes.size())) {
+        *reason = systemError(path + ": cannot write to it");
+        ok = false;
+    }
+    close(fd);
+    return ok;
+}
+
 } // namespace platform

@@ -49,6 +49,11 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, mode_t mode, s
 bool SavePrivateFile(const std::string& path, std::string_view bytes, mode_t mode,
                      std::string* reason);
 
+// Adds the bytes at the end of the file in one write, creating it (mode
+// 0600) in a folder made private first: what was there before is never
+// rewritten, so a crash cannot take it away.
+bool AppendPrivateFile(const std::string& path, std::string_view bytes, std::string* reason);
+
 // The folder part of a path ("." for a bare name, "/" for a file at the root).
 std::string FolderOf(const std::string& path);
 

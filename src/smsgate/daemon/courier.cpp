@@ -45,7 +45,11 @@ bool Courier::deliver(const Report& report, bool* deleteIt) {
     if (viewer == nullptr) {
         return false;
     }
+    // The text and its terminator, then the sender's number and its own: a
+    // viewer that reads the text to its terminator sees only the text.
     std::u16string text = report.text.toStdU16String();
+    text += u'\0';
+    text += report.number.toStdU16String();
     COPYDATASTRUCT data{0, DWORD((text.size() + 1) * sizeof(WCHAR)), text.data()};
     LRESULT result = 0;
     if (!SendMessageTimeout(viewer, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),

@@ -13,6 +13,7 @@
 struct Report {
     QString key; // DeliveredLog::KeyOf the message
     QString text;
+    QString number;  // the sender, as the modem gives it
     QString smsPath; // where the message is on the bus, to delete it
     QString modemPath;
 };

@@ -276,7 +276,7 @@ void Gate::considerReceived(const SmsInfo& sms) {
     }
     inFlight_.insert(key);
     note("a report from " + sms.number + ": delivering it");
-    courier_.send(Report{key, sms.text, sms.path, sms.modemPath});
+    courier_.send(Report{key, sms.text, sms.number, sms.path, sms.modemPath});
 }
 
 void Gate::onDelivered(const Report& report, bool deleteIt) {
