@@ -4,9 +4,9 @@
 #include "bench_maps.h"
 #include "comparison.h"
 
-#include "map/tile_cache.h"
-
 #include "core/map_limits.h"
+
+#include "map/tile_cache.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>

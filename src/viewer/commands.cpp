@@ -4,6 +4,7 @@
 #include "goto_dialog.h"
 #include "main_window.h"
 #include "tracker_report.h"
+#include "trail.h"
 #include "view_moves.h"
 #include "view_state.h"
 
@@ -53,6 +54,10 @@ bool HandleCommand(HWND hwnd, UINT id) {
         return true;
     case IDM_UNINSTALL:
         UninstallRuleComponent();
+        return true;
+    case IDM_TRAIL:
+        SetTrailShown(!TrailShown());
+        RepaintView();
         return true;
     case IDM_GOTO_LAST_GPS:
         goToLastGps();

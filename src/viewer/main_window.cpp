@@ -6,6 +6,7 @@
 #include "pointer_handlers.h"
 #include "startup.h"
 #include "tracker_report.h"
+#include "trail.h"
 #include "view_moves.h"
 #include "view_state.h"
 
@@ -118,6 +119,7 @@ void UpdateMenuChecks(HMENU menu) {
         const bool on = theView.inputFormat == std::int32_t(id - IDM_INPUT_DEGREES);
         CheckMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
     }
+    CheckMenuItem(menu, IDM_TRAIL, MF_BYCOMMAND | (TrailShown() ? MF_CHECKED : MF_UNCHECKED));
 }
 
 LRESULT MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,6 +1,7 @@
 #include "paint_view.h"
 
 #include "app_state.h"
+#include "trail.h"
 #include "view_state.h"
 
 #include "core/coordinate_formats.h"
@@ -57,11 +58,12 @@ void PaintView(HDC dc) {
     const RECT view{0, 0, theApp.viewWidth, theApp.viewHeight};
     MapPackage& map = *theApp.mapPackage;
     map.draw(dc, theView.centreLongitude, theView.centreLatitude, view, theView.zoom);
+    const int scale = displayScale(dc);
+    DrawTrails(dc, map.desc, scale);
 
     WCHAR text[kPositionTextUnits];
     FormatPositionText(theView.displayFormat, theView.centreLatitude, theView.centreLongitude,
                        text);
-    const int scale = displayScale(dc);
     RECT textRect{10 * scale, 10 * scale, 256 * scale, 256 * scale};
     DrawText(dc, text, -1, &textRect, DT_LEFT | DT_TOP);
 

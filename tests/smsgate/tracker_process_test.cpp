@@ -30,6 +30,14 @@ const std::string kNumber = "+380501234567";
 std::string ReportLine(const std::string& text, const std::string& read) {
     return "messagebox\t0\tReport\t" + text + "\\n" + read;
 }
+int Occurrences(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++n;
+    }
+    return n;
+}
+
 const std::string kReportLine =
     ReportLine("Lat:50.45012 Lon:30.52341", "50.45012 N 30.52341 E, GPS fix");
 const std::string kSecondReport = ReportLine("Lat:10.5 Lon:20.5", "10.50000 N 20.50000 E, GPS fix");
@@ -416,8 +424,9 @@ constexpr int kMessagingAppDelayMs = 20;
 
 // Three trackers answer 50 times while the phone's messaging app takes each
 // message off the modem 20 ms after it is whole: the gate has read every one
-// first, and the viewer logs all 50 with their senders.
-TEST_F(TrackerProcessTest, FiftyAnswersOfThreeTrackersBesideAMessagingAppAreAllLogged) {
+// first, and the viewer logs all 50 with their senders; the log exports as
+// GPX that a GPX reader takes.
+TEST_F(TrackerProcessTest, FiftyAnswersOfThreeTrackersBesideAMessagingAppAreLoggedAndExported) {
     const std::string numbers[] = {kNumber, "+380661230001", "+380671230002"};
     saveSettings(testsupport::Wide(kNumber), true);
     // The other two were asked lately, which the gate keeps across restarts.
@@ -457,6 +466,22 @@ TEST_F(TrackerProcessTest, FiftyAnswersOfThreeTrackersBesideAMessagingAppAreAllL
     EXPECT_EQ(from[2], 16);
     EXPECT_EQ(receivedOnModem(), 0) << "the messaging app took them all";
     EXPECT_EQ(exitViewer(), 0);
+
+    // The log as GPX: well-formed, and read by gpsbabel as three tracks of
+    // 50 points in all.
+    const std::string gpx = dir.file("answers.gpx");
+    const auto exported = testsupport::RunCommand(dir.file("tarvo") + " --export-gpx " + gpx);
+    ASSERT_EQ(exported.status, 0) << exported.output;
+    EXPECT_EQ(exported.output.find("tarvo: 50 positions of 50 answers"), 0u) << exported.output;
+    const auto wellFormed = testsupport::RunCommand("xmllint --noout " + gpx + " 2>&1");
+    EXPECT_EQ(wellFormed.status, 0) << wellFormed.output;
+    const auto read = testsupport::RunCommand("gpsbabel -t -i gpx -f " + gpx + " -o gpx -F -");
+    ASSERT_EQ(read.status, 0) << read.output;
+    EXPECT_EQ(Occurrences(read.output, "<trk>"), 3) << read.output;
+    EXPECT_EQ(Occurrences(read.output, "<trkpt "), kAnswers);
+    const auto one = testsupport::RunCommand(dir.file("tarvo") + " --export-gpx " + gpx +
+                                             " --number " + numbers[2]);
+    EXPECT_EQ(one.output.find("tarvo: 16 positions"), 0u) << one.output;
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 #include "map_fixture.h"
 
-#include "viewer/answers_log.h"
-
 #include "core/utf8.h"
+
+#include "viewer/answers_log.h"
 
 #include <csignal>
 #include <gtest/gtest.h>

@@ -23,6 +23,7 @@ constexpr unsigned IDM_DISPLAY_OFF = 32793; // 32793..32796: display formats 0..
 constexpr unsigned IDM_DISPLAY_DMS = 32796;
 constexpr unsigned IDM_INPUT_DEGREES = 32797; // 32797..32799: input formats 0..2
 constexpr unsigned IDM_INPUT_DMS = 32799;
+constexpr unsigned IDM_TRAIL = 32800;
 
 constexpr int IDC_TRACKER_NUMBER = 1015;
 constexpr int IDC_DONT_PLACE_TO_INBOX = 1016;

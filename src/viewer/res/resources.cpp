@@ -19,6 +19,7 @@ const MenuResourceItem kGoTo[] = {
 const MenuResourceItem kTracker[] = {
     {u"Request pos", IDM_REQUEST_POS},
     {u"Uninstall", IDM_UNINSTALL},
+    {u"Trail", IDM_TRAIL},
 };
 
 const MenuResourceItem kDisplayFormat[] = {
