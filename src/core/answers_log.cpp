@@ -121,6 +121,21 @@ const char* QualityWord(FixQuality quality) {
     return "none";
 }
 
+std::u16string DescribeAge(std::int64_t seconds) {
+    auto n = [](std::int64_t v) { return FromUtf8(std::to_string(v)); };
+    if (seconds < 60) {
+        return u"under a minute";
+    }
+    if (seconds < 3600) {
+        return n(seconds / 60) + u" min";
+    }
+    if (seconds < 86400) {
+        return n(seconds / 3600) + u" h " + n(seconds % 3600 / 60) + u" min";
+    }
+    const std::int64_t days = seconds / 86400;
+    return n(days) + (days == 1 ? u" day" : u" days");
+}
+
 std::string FormatUtcTime(std::int64_t seconds) {
     const std::time_t t = std::time_t(seconds);
     std::tm parts{};

@@ -40,6 +40,9 @@ std::vector<LoggedAnswer> ParseAnswersLog(std::string_view bytes);
 std::string FormatUtcTime(std::int64_t seconds);
 bool ParseUtcTime(std::string_view text, std::int64_t* seconds);
 
+// How long ago, in words: "under a minute", "12 min", "3 h 5 min", "2 days".
+std::u16string DescribeAge(std::int64_t seconds);
+
 // The quality's word in the log ("none", "gps", "last", "cell").
 const char* QualityWord(FixQuality quality);
 

@@ -79,9 +79,11 @@ const char* fixOf(FixQuality quality) {
 }
 
 std::string point(const LoggedAnswer& a) {
+    // GPX's longitudes run from -180 up to, not including, 180.
+    const double lon = a.read.longitude >= 180 ? a.read.longitude - 360 : a.read.longitude;
     char position[96];
     std::snprintf(position, sizeof position, "<trkpt lat=\"%.6f\" lon=\"%.6f\">", a.read.latitude,
-                  a.read.longitude);
+                  lon);
     std::string p = std::string("      ") + position + "<time>" + FormatUtcTime(a.received) +
                     "</time><desc>" + xmlText(DescribeTrackerReport(a.read)) + ": " +
                     xmlText(a.text) + "</desc>";
@@ -108,7 +110,7 @@ std::string GpxDocument(const std::vector<LoggedAnswer>& answers, const GpxFilte
             continue;
         }
         std::size_t t = 0;
-        while (t < senders.size() && senders[t] != a.number) {
+        while (t < senders.size() && !SameSender(senders[t], a.number)) {
             ++t;
         }
         if (t == senders.size()) {

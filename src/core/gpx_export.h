@@ -1,5 +1,6 @@
-// The answers log as GPX 1.1: one track per sender, each answer with a
-// position a point with its time, what was read in <fix> and <desc>.
+// The answers log as GPX 1.1: one track per sender (numbers compared by
+// their digits, named as first seen), each answer with a position a point
+// with its time, what was read in <fix> and <desc>.
 #pragma once
 
 #include "answers_log.h"

@@ -23,13 +23,17 @@ namespace {
 
 constexpr int kNumberUnits = 128; // 127 characters and the terminator
 
+// The number the form opens with when it is not the saved one.
+std::u16string offeredNumber;
+
 // The form's own initialisation; the order is the one the shell expects.
 bool initialise(HWND dialog) {
     if (!SetUpFormBar(dialog, IDR_ASK_TRACKER_MENU)) {
         return false;
     }
     if (GetDlgItem(dialog, IDC_TRACKER_NUMBER) != nullptr) {
-        SetDlgItemText(dialog, IDC_TRACKER_NUMBER, theApp.trackerNumber);
+        SetDlgItemText(dialog, IDC_TRACKER_NUMBER,
+                       offeredNumber.empty() ? theApp.trackerNumber : offeredNumber.c_str());
     }
     if (theApp.placeInInbox == 0) {
         SendDlgItemMessage(dialog, IDC_DONT_PLACE_TO_INBOX, BM_SETCHECK, BST_CHECKED, 0);
@@ -62,9 +66,11 @@ void closeService(SMS_HANDLE sms) {
 
 // The form's result is not used: its Ok does its work before it ends, and a
 // form that cannot be shown leaves everything as it was.
-void AskTrackerDialog() {
+void AskTrackerDialog(const std::u16string& number) {
+    offeredNumber = number.substr(0, kNumberUnits - 1);
     DialogBoxParam(theApp.instance, MAKEINTRESOURCE(IDD_ASK_TRACKER), nullptr, AskTrackerDialogProc,
                    0);
+    offeredNumber.clear();
 }
 
 BOOL AskTrackerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

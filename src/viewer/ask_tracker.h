@@ -5,8 +5,11 @@
 
 #include "platform/windows/window.h"
 
-// Runs the form over the viewer and returns once it is closed.
-void AskTrackerDialog();
+#include <string>
+
+// Runs the form over the viewer and returns once it is closed; the number
+// field starts with `number`, or the saved number when it is empty.
+void AskTrackerDialog(const std::u16string& number = {});
 
 BOOL AskTrackerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "answers_menu.h"
 #include "app_state.h"
 #include "goto_dialog.h"
 #include "main_window.h"
@@ -43,6 +44,9 @@ bool HandleCommand(HWND hwnd, UINT id) {
     if (id >= IDM_INPUT_DEGREES && id <= IDM_INPUT_DMS) {
         theView.inputFormat = std::int32_t(id - IDM_INPUT_DEGREES);
         RepaintView();
+        return true;
+    }
+    if (OnAnswersCommand(id)) {
         return true;
     }
     switch (id) {

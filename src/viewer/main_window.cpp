@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include "answers_menu.h"
 #include "app_state.h"
 #include "commands.h"
 #include "paint_view.h"
@@ -104,7 +105,11 @@ LRESULT onCommand(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT onInitMenuPopup(WPARAM wParam) {
-    UpdateMenuChecks(reinterpret_cast<HMENU>(wParam));
+    const HMENU popup = reinterpret_cast<HMENU>(wParam);
+    UpdateMenuChecks(popup);
+    if (IsAnswersMenu(popup)) {
+        FillAnswersMenu(popup);
+    }
     return 0;
 }
 

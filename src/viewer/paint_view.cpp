@@ -35,24 +35,21 @@ void drawCross(HDC dc, COLORREF colour, int x, int y, int scale) {
     DeleteObject(pen);
 }
 
-// Where the last tracker position falls on the screen: the same
-// degrees-per-pixel scale the tiles are laid out with.
-POINT gpsPosition(const TMapDesc& desc) {
-    const float gx = PixelsForDegrees(theView.gpsLongitude - theView.centreLongitude, desc.xscale,
-                                      theView.zoom) +
-                     float(theApp.viewWidth / 2);
-    const float gy =
-        PixelsForDegrees(theView.gpsLatitude - theView.centreLatitude, desc.yscale, theView.zoom) +
-        float(theApp.viewHeight / 2);
+} // namespace
+
+POINT ViewPointOf(const TMapDesc& desc, float longitude, float latitude) {
+    const float x =
+        PixelsForDegrees(longitude - theView.centreLongitude, desc.xscale, theView.zoom) +
+        float(theApp.viewWidth / 2);
+    const float y = PixelsForDegrees(latitude - theView.centreLatitude, desc.yscale, theView.zoom) +
+                    float(theApp.viewHeight / 2);
     // Far off-screen positions are clamped well outside the view rather than
-    // converted out of range; the cross is clipped away either way.
+    // converted out of range; what is drawn there is clipped away either way.
     auto toInt = [](float v) {
         return !(v == v) ? -100000000 : v > 1e8f ? 100000000 : v < -1e8f ? -100000000 : int(v);
     };
-    return POINT{toInt(gx), toInt(gy)};
+    return POINT{toInt(x), toInt(y)};
 }
-
-} // namespace
 
 void PaintView(HDC dc) {
     const RECT view{0, 0, theApp.viewWidth, theApp.viewHeight};
@@ -68,6 +65,6 @@ void PaintView(HDC dc) {
     DrawText(dc, text, -1, &textRect, DT_LEFT | DT_TOP);
 
     drawCross(dc, kRed, theApp.viewWidth / 2, theApp.viewHeight / 2, scale);
-    const POINT gps = gpsPosition(map.desc);
+    const POINT gps = ViewPointOf(map.desc, theView.gpsLongitude, theView.gpsLatitude);
     drawCross(dc, kYellow, gps.x, gps.y, scale);
 }

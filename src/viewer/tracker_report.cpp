@@ -11,6 +11,7 @@
 
 #include "platform/telephony/com.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -61,6 +62,20 @@ void logAnswer(const std::u16string& text, const std::u16string& number,
     }
 }
 
+// For an answer without a position: how old the last position is and what
+// it was ("; last position 12 min ago: 50.45012 N 30.52341 E, GPS fix").
+std::u16string lastFixLine() {
+    const std::vector<core::LoggedAnswer>& answers = TheAnswersLog().answers();
+    for (auto it = answers.rbegin(); it != answers.rend(); ++it) {
+        if (it->read.hasPosition()) {
+            const std::int64_t age = std::max<std::int64_t>(0, std::time(nullptr) - it->received);
+            return u"; last position " + core::DescribeAge(age) + u" ago: " +
+                   DescribeTrackerReport(it->read);
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 // The text ends at its terminator, or at the byte count without one. The
@@ -107,12 +122,14 @@ bool ParseTrackerReport(const WCHAR* text, TrackerReport* read) {
 void HandleTrackerReport(HWND hwnd, const WCHAR* text, const std::u16string& number) {
     TrackerReport report;
     ParseTrackerReport(text, &report);
+    const std::u16string lastFix = report.hasPosition() ? std::u16string() : lastFixLine();
     logAnswer(text, number, report);
     theView.centreLongitude = theView.gpsLongitude;
     theView.centreLatitude = theView.gpsLatitude;
     InvalidateRect(hwnd, nullptr, FALSE);
     MessageBeep(MB_ICONINFORMATION);
-    const std::u16string shown = std::u16string(text) + u"\n" + DescribeTrackerReport(report);
+    const std::u16string shown =
+        std::u16string(text) + u"\n" + DescribeTrackerReport(report) + lastFix;
     MessageBox(nullptr, shown.c_str(), u"Report", MB_OK);
 }
 
@@ -127,9 +144,9 @@ bool IsRuleComponentInstalled() {
     return true;
 }
 
-void RequestTrackerPosition() {
+void RequestTrackerPosition(const std::u16string& number) {
     if (IsRuleComponentInstalled()) {
-        AskTrackerDialog();
+        AskTrackerDialog(number);
         return;
     }
     // The message is the same whatever the registration returns; a failure

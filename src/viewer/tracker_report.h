@@ -29,8 +29,9 @@ bool ParseTrackerReport(const WCHAR* text, TrackerReport* read);
 // Whether the rule component's object can be created.
 bool IsRuleComponentInstalled();
 
-// "Request pos": the request form when the component is registered, else
-// its registration and the message to restart.
-void RequestTrackerPosition();
+// "Request pos": the request form when the component is registered (with
+// `number` in its field when given, else the saved number), else its
+// registration and the message to restart.
+void RequestTrackerPosition(const std::u16string& number = {});
 // "Uninstall": removes the component and says so.
 void UninstallRuleComponent();

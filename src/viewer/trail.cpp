@@ -1,11 +1,9 @@
 #include "trail.h"
 
 #include "answers_log.h"
-#include "app_state.h"
-#include "view_state.h"
+#include "paint_view.h"
 
 #include "core/gpx_export.h"
-#include "core/view_geometry.h"
 
 #include "platform/system/files.h"
 #include "platform/system/private_files.h"
@@ -35,19 +33,6 @@ COLORREF faded(COLORREF colour, std::size_t age, std::size_t count) {
     return RGB(mix(GetRValue(colour)), mix(GetGValue(colour)), mix(GetBValue(colour)));
 }
 
-POINT onScreen(const TMapDesc& desc, const core::LoggedAnswer& a) {
-    const float x = PixelsForDegrees(float(a.read.longitude) - theView.centreLongitude, desc.xscale,
-                                     theView.zoom) +
-                    float(theApp.viewWidth / 2);
-    const float y = PixelsForDegrees(float(a.read.latitude) - theView.centreLatitude, desc.yscale,
-                                     theView.zoom) +
-                    float(theApp.viewHeight / 2);
-    auto toInt = [](float v) {
-        return !(v == v) ? -100000000 : v > 1e8f ? 100000000 : v < -1e8f ? -100000000 : int(v);
-    };
-    return POINT{toInt(x), toInt(y)};
-}
-
 void stroke(HDC dc, COLORREF colour, int width, POINT from, POINT to) {
     HPEN pen = CreatePen(PS_SOLID, width, colour);
     HGDIOBJ previous = SelectObject(dc, pen);
@@ -62,7 +47,8 @@ void drawTrail(HDC dc, const TMapDesc& desc, const TrackerTrail& trail, COLORREF
     const std::size_t n = trail.positions.size();
     POINT previous{};
     for (std::size_t i = 0; i < n; ++i) {
-        const POINT p = onScreen(desc, *trail.positions[i]);
+        const core::LoggedAnswer& a = *trail.positions[i];
+        const POINT p = ViewPointOf(desc, float(a.read.longitude), float(a.read.latitude));
         const COLORREF c = faded(colour, n - 1 - i, n);
         if (i > 0) {
             stroke(dc, c, scale, previous, p);

@@ -76,4 +76,14 @@ TEST(AnswersLog, DamagedLinesAndACutLastLineAreLeftOut) {
     EXPECT_FALSE(answers[1].read.hasPosition());
 }
 
+TEST(AnswersLog, AgesInWords) {
+    EXPECT_EQ(core::DescribeAge(0), u"under a minute");
+    EXPECT_EQ(core::DescribeAge(59), u"under a minute");
+    EXPECT_EQ(core::DescribeAge(60), u"1 min");
+    EXPECT_EQ(core::DescribeAge(3599), u"59 min");
+    EXPECT_EQ(core::DescribeAge(3600 + 5 * 60 + 7), u"1 h 5 min");
+    EXPECT_EQ(core::DescribeAge(86400), u"1 day");
+    EXPECT_EQ(core::DescribeAge(3 * 86400 + 5), u"3 days");
+}
+
 } // namespace

@@ -35,12 +35,15 @@ TEST(GpxExport, OneTrackASenderOnePointAPosition) {
         Answer(kDay + 30, "+380501234567", u"POS: NO GPS DATA"),
         Answer(kDay + 40, "", u"LAST POS Lat:1.5 Lon:2.5"),
         Answer(kDay + 50, "00380501234567", u"Lat:50.5 Lon:30.5"),
+        Answer(kDay + 60, "00380501234567", u"Lat:0.5 Lon:180"),
     };
     std::size_t points = 0;
     const std::string gpx = core::GpxDocument(answers, {}, &points);
-    EXPECT_EQ(points, 4u);
-    EXPECT_EQ(Count(gpx, "<trk>"), 4) << "\"00380...\" is written as the gate saw it";
-    EXPECT_EQ(Count(gpx, "<trkpt "), 4);
+    EXPECT_EQ(points, 5u);
+    EXPECT_EQ(Count(gpx, "<trk>"), 3) << "\"00380...\" is the same sender as \"+380...\"";
+    EXPECT_EQ(Count(gpx, "<trkpt "), 5);
+    EXPECT_NE(gpx.find("<trkpt lat=\"0.500000\" lon=\"-180.000000\">"), std::string::npos)
+        << "GPX's longitudes stop short of 180";
     EXPECT_LT(gpx.find("<name>+380501234567</name>"), gpx.find("<name>+380661230001</name>"));
     EXPECT_NE(gpx.find("<name>unknown sender</name>"), std::string::npos);
     EXPECT_NE(gpx.find("<trkpt lat=\"50.450120\" lon=\"30.523410\"><time>2025-12-09T00:00:10Z"

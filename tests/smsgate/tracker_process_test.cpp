@@ -467,14 +467,17 @@ TEST_F(TrackerProcessTest, FiftyAnswersOfThreeTrackersBesideAMessagingAppAreLogg
     EXPECT_EQ(receivedOnModem(), 0) << "the messaging app took them all";
     EXPECT_EQ(exitViewer(), 0);
 
-    // The log as GPX: well-formed, and read by gpsbabel as three tracks of
-    // 50 points in all.
+    // The log as GPX: valid against the GPX 1.1 schema, and read by gpsbabel
+    // as three tracks of 50 points in all.
     const std::string gpx = dir.file("answers.gpx");
     const auto exported = testsupport::RunCommand(dir.file("tarvo") + " --export-gpx " + gpx);
     ASSERT_EQ(exported.status, 0) << exported.output;
     EXPECT_EQ(exported.output.find("tarvo: 50 positions of 50 answers"), 0u) << exported.output;
-    const auto wellFormed = testsupport::RunCommand("xmllint --noout " + gpx + " 2>&1");
-    EXPECT_EQ(wellFormed.status, 0) << wellFormed.output;
+    const std::string schema = TARVO_GPX_SCHEMA;
+    ASSERT_FALSE(schema.empty()) << "no GPX 1.1 schema: run scripts/install-deps";
+    const auto valid =
+        testsupport::RunCommand("xmllint --noout --schema " + schema + " " + gpx + " 2>&1");
+    EXPECT_EQ(valid.status, 0) << valid.output;
     const auto read = testsupport::RunCommand("gpsbabel -t -i gpx -f " + gpx + " -o gpx -F -");
     ASSERT_EQ(read.status, 0) << read.output;
     EXPECT_EQ(Occurrences(read.output, "<trk>"), 3) << read.output;

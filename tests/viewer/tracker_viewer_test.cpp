@@ -16,6 +16,7 @@
 #include "platform/dialogs/dialog.h"
 #include "platform/system/kernel.h"
 #include "platform/windows/gapi.h"
+#include "platform/windows/menu.h"
 
 #include <algorithm>
 #include <cstring>
@@ -251,7 +252,9 @@ TEST_F(TrackerViewerTest, AReportMovesTheMapBeepsAndShowsTheText) {
     EXPECT_EQ(theView.centreLatitude, 50.45012f) << "back to the last GPS position";
     EXPECT_EQ(theView.gpsLatitude, 50.45012f) << "kept";
     EXPECT_EQ(recording.lines().back(),
-              "messagebox\t0\tReport\tBattery low\\nno position in this answer");
+              "messagebox\t0\tReport\tBattery low\\nno position in this answer; last position "
+              "under a minute ago: 50.45012 N 30.52341 E, GPS fix")
+        << "and how old the last position is";
     const std::u16string noFix = u"GPS: V Lat:1.5 Lon:2.5";
     report(noFix.c_str(), DWORD((noFix.size() + 1) * 2));
     EXPECT_EQ(theView.gpsLatitude, 50.45012f) << "a text that says there is no fix";
@@ -290,6 +293,53 @@ TEST_F(TrackerViewerTest, EveryAnswerIsLoggedWithItsSenderAndWhatWasRead) {
         EXPECT_GE(a.received, before);
         EXPECT_LE(a.received, after);
     }
+}
+
+// Options > TR-101 > Answers lists the newest answers, newest first;
+// choosing one centres the map on it; "Request from" another number seen
+// opens the form with that number, and a cancel keeps the saved one.
+TEST_F(TrackerViewerTest, TheAnswersMenuCentresOnAnAnswerAndOffersTheOtherNumbers) {
+    std::string log;
+    const char* numbers[] = {"+380501234567", "+380661230001", "+380671230002"};
+    for (int i = 0; i < 12; ++i) {
+        core::LoggedAnswer a;
+        a.received = std::int64_t(std::time(nullptr)) - 600 + i;
+        a.number = numbers[i % 3];
+        a.text = i == 10 ? u"NO GPS"
+                         : u"Lat:49." + core::FromUtf8(std::to_string(10 + i)) + u" Lon:31.5";
+        a.read = ReadTrackerReport(a.text);
+        log += core::FormatAnswerLine(a);
+    }
+    testsupport::WriteFile(dir.file("answers.log"), log);
+    std::copy_n(u"+380501234567", 14, theApp.trackerNumber);
+
+    HMENU options = platform::testing::SoftKeyMenu(theApp.menuBar, 0);
+    platform::testing::BrowseMenu(options);
+    HMENU answers = GetSubMenu(GetSubMenu(options, 1), 2);
+    ASSERT_NE(answers, nullptr);
+    ASSERT_EQ(GetMenuItemCount(answers), 10 + 2) << "ten answers, two other numbers";
+    EXPECT_EQ(GetMenuItemID(answers, 0), IDM_ANSWER_FIRST);
+    EXPECT_EQ(GetMenuItemID(answers, 10), IDM_REQUEST_FROM_FIRST);
+    platform::testing::BrowseMenu(options);
+    EXPECT_EQ(GetMenuItemCount(answers), 12) << "filled afresh each time it opens";
+
+    platform::testing::ChooseMenuItem(answers, IDM_ANSWER_FIRST); // the newest, #11
+    platform::testing::DispatchPosted();
+    EXPECT_EQ(theView.centreLatitude, 49.21f);
+    EXPECT_EQ(theView.centreLongitude, 31.5f);
+    platform::testing::ChooseMenuItem(answers, IDM_ANSWER_FIRST + 1); // #10: no position
+    platform::testing::DispatchPosted();
+    EXPECT_EQ(theView.centreLatitude, 49.21f) << "an answer without a position moves nothing";
+
+    command(IDM_REQUEST_POS); // registers the component
+    std::u16string offered;
+    platform::testing::OnNextDialog([&](HWND form) {
+        offered = text(form, IDC_TRACKER_NUMBER);
+        PressKey(VK_F2);
+    });
+    command(IDM_REQUEST_FROM_FIRST); // the newest other number: #11's
+    EXPECT_EQ(offered, u"+380671230002");
+    EXPECT_EQ(std::u16string(theApp.trackerNumber), u"+380501234567") << "cancelled: kept";
 }
 
 TEST_F(TrackerViewerTest, ReportsWithoutDataOrTerminatorDoNoHarm) {

@@ -2,6 +2,7 @@
 
 #include "core/answers_log.h"
 #include "core/view_geometry.h"
+
 #include "map/map_package.h"
 #include "viewer/app_state.h"
 #include "viewer/main_window.h"

@@ -34,6 +34,16 @@ private:
     QPointer<QWidget> window_;
 };
 
+QAction* addCommand(QMenu* menu, const QString& text, UINT id, const MenuHandlers& handlers) {
+    QAction* action = menu->addAction(text);
+    QObject::connect(action, &QAction::triggered, menu, [id, handlers] {
+        if (handlers.command) {
+            handlers.command(id);
+        }
+    });
+    return action;
+}
+
 std::unique_ptr<HMENU__> buildIn(const MenuResourceItem* items, int count, QWidget* parent,
                                  QWidget* window, const MenuHandlers& handlers) {
     auto menu = std::make_unique<HMENU__>();
@@ -54,16 +64,11 @@ std::unique_ptr<HMENU__> buildIn(const MenuResourceItem* items, int count, QWidg
             item.submenu->menu->setTitle(text);
             item.action = menu->menu->addMenu(item.submenu->menu);
         } else {
-            item.action = menu->menu->addAction(text);
-            const UINT id = r.id;
-            QObject::connect(item.action, &QAction::triggered, menu->menu, [id, handlers] {
-                if (handlers.command) {
-                    handlers.command(id);
-                }
-            });
+            item.action = addCommand(menu->menu, text, r.id, handlers);
         }
         menu->items.push_back(std::move(item));
     }
+    menu->handlers = handlers;
     return menu;
 }
 
@@ -100,4 +105,58 @@ DWORD CheckMenuItem(HMENU menu, UINT id, UINT flags) {
     item->action->setCheckable(true);
     item->action->setChecked((flags & MF_CHECKED) != 0);
     return previous;
+}
+
+BOOL AppendMenu(HMENU menu, UINT flags, UINT id, LPCWSTR text) {
+    if (menu == nullptr || menu->menu == nullptr || text == nullptr) {
+        return FALSE;
+    }
+    HMENU__::Item item{id, nullptr, nullptr};
+    item.action = platform::addCommand(menu->menu, QString::fromUtf16(text), id, menu->handlers);
+    item.action->setEnabled((flags & MF_GRAYED) == 0);
+    menu->items.push_back(std::move(item));
+    return TRUE;
+}
+
+BOOL DeleteMenu(HMENU menu, UINT item, UINT flags) {
+    if (menu == nullptr) {
+        return FALSE;
+    }
+    auto& items = menu->items;
+    auto it = items.end();
+    if ((flags & MF_BYPOSITION) != 0) {
+        it = item < items.size() ? items.begin() + std::ptrdiff_t(item) : items.end();
+    } else {
+        it = std::find_if(items.begin(), items.end(), [item](const HMENU__::Item& i) {
+            return i.submenu == nullptr && i.id == item;
+        });
+    }
+    if (it == items.end()) {
+        return FALSE;
+    }
+    if (it->submenu != nullptr && it->submenu->menu != nullptr) {
+        delete it->submenu->menu.data();
+    }
+    delete it->action.data();
+    items.erase(it);
+    return TRUE;
+}
+
+int GetMenuItemCount(HMENU menu) {
+    return menu == nullptr ? -1 : int(menu->items.size());
+}
+
+UINT GetMenuItemID(HMENU menu, int position) {
+    if (menu == nullptr || position < 0 || std::size_t(position) >= menu->items.size() ||
+        menu->items[std::size_t(position)].submenu != nullptr) {
+        return 0xFFFFFFFF;
+    }
+    return menu->items[std::size_t(position)].id;
+}
+
+HMENU GetSubMenu(HMENU menu, int position) {
+    if (menu == nullptr || position < 0 || std::size_t(position) >= menu->items.size()) {
+        return nullptr;
+    }
+    return menu->items[std::size_t(position)].submenu.get();
 }

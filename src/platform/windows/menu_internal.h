@@ -13,6 +13,15 @@ class QAction;
 class QMenu;
 class QWidget;
 
+namespace platform {
+
+struct MenuHandlers {
+    std::function<void(UINT id)> command;     // an item was chosen
+    std::function<void(HMENU popup)> opening; // a popup is about to open
+};
+
+} // namespace platform
+
 struct HMENU__ {
     struct Item {
         UINT id;
@@ -21,14 +30,10 @@ struct HMENU__ {
     };
     QPointer<QMenu> menu;
     std::vector<Item> items;
+    platform::MenuHandlers handlers; // for the items added later
 };
 
 namespace platform {
-
-struct MenuHandlers {
-    std::function<void(UINT id)> command;     // an item was chosen
-    std::function<void(HMENU popup)> opening; // a popup is about to open
-};
 
 // Builds a popup and its submenus from resource items. The QMenu belongs to
 // `parent`; the returned tree only points at it.

@@ -24,6 +24,10 @@ constexpr unsigned IDM_DISPLAY_DMS = 32796;
 constexpr unsigned IDM_INPUT_DEGREES = 32797; // 32797..32799: input formats 0..2
 constexpr unsigned IDM_INPUT_DMS = 32799;
 constexpr unsigned IDM_TRAIL = 32800;
+constexpr unsigned IDM_NO_ANSWERS = 32809;   // the Answers menu before it is filled
+constexpr unsigned IDM_ANSWER_FIRST = 32810; // 32810..32819: the newest answers
+constexpr unsigned IDM_ANSWER_LAST = 32819;
+constexpr unsigned IDM_REQUEST_FROM_FIRST = 32830; // 32830..32834: "Request from" a number
 
 constexpr int IDC_TRACKER_NUMBER = 1015;
 constexpr int IDC_DONT_PLACE_TO_INBOX = 1016;

@@ -16,9 +16,15 @@ const MenuResourceItem kGoTo[] = {
     {u"Center", IDM_GOTO_CENTER},
 };
 
+// Filled with the newest answers as it opens.
+const MenuResourceItem kAnswers[] = {
+    {u"No answers yet", IDM_NO_ANSWERS},
+};
+
 const MenuResourceItem kTracker[] = {
     {u"Request pos", IDM_REQUEST_POS},
     {u"Uninstall", IDM_UNINSTALL},
+    Popup(u"Answers", kAnswers),
     {u"Trail", IDM_TRAIL},
 };
 
