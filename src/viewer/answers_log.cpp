@@ -53,15 +53,25 @@ bool AnswersLog::cutBack(std::string* reason) {
     return platform::SavePrivateFile(path_, bytes, 0600, reason);
 }
 
-// Looked up on each use: the program's folder decides where the log is.
-AnswersLog& TheAnswersLog() {
-    static std::unique_ptr<AnswersLog> log;
+namespace {
+
+std::unique_ptr<AnswersLog> theLog;
+
+} // namespace
+
+// Where the log is follows from the program's folder, looked up once a run
+// (a paint asks for the log's folder, and must not touch the file system).
+void OpenAnswersLog() {
     std::string path;
     if (!GetAnswersLogPath(&path)) {
         path.clear();
     }
-    if (log == nullptr || log->path() != path) {
-        log = std::make_unique<AnswersLog>(path);
+    theLog = std::make_unique<AnswersLog>(path);
+}
+
+AnswersLog& TheAnswersLog() {
+    if (theLog == nullptr) {
+        OpenAnswersLog();
     }
-    return *log;
+    return *theLog;
 }

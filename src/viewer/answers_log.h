@@ -39,5 +39,7 @@ private:
     std::vector<core::LoggedAnswer> answers_;
 };
 
-// The viewer's log, at GetAnswersLogPath.
+// Finds where the viewer's log is (GetAnswersLogPath), without reading it.
+void OpenAnswersLog();
+// The viewer's log, found on first use when OpenAnswersLog was not called.
 AnswersLog& TheAnswersLog();

@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "answers_log.h"
 #include "app_state.h"
 #include "main_window.h"
 #include "program_directory.h"
@@ -39,6 +40,7 @@ void setInitialView() {
 
 bool OpenMapAndView() {
     theApp.placeInInbox = 0;
+    OpenAnswersLog();
     std::u16string prefix;
     if (!GetMapPrefix(&prefix)) {
         MessageBox(nullptr, u"the program's folder path is too long", kViewerWindowTitle,
