@@ -165,8 +165,8 @@ bool ParseUtcTime(std::string_view text, std::int64_t* seconds) {
         }
     }
     // Nothing was received before 1970: an earlier year is a damaged line.
-    if (values[0] < 1970 || values[1] < 1 || values[1] > 12 || values[2] < 1 || values[2] > 31 || values[3] > 23 ||
-        values[4] > 59 || values[5] > 60) {
+    if (values[0] < 1970 || values[1] < 1 || values[1] > 12 || values[2] < 1 || values[2] > 31 ||
+        values[3] > 23 || values[4] > 59 || values[5] > 59) {
         return false;
     }
     std::tm parts{};

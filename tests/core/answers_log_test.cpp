@@ -63,6 +63,7 @@ TEST(AnswersLog, DamagedLinesAndACutLastLineAreLeftOut) {
         "2026-12-09T10:00:00Z\t+1\tgps\t1.5\t2.5\ta bad escape \\q\n",
         "2026-12-09T10:00:00Z\tabc\tgps\t1.5\t2.5\tnot a number's digits\n",
         "0226-12-09T10:00:00Z\t+1\tnone\t\t\tbefore 1970\n",
+        "9999-12-31T23:59:60Z\t+1\tnone\t\t\ta leap second into year 10000\n",
         "\n",
     };
     std::string log = good1;
