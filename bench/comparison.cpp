@@ -20,15 +20,6 @@ double wallSeconds() {
         .count();
 }
 
-double median(std::vector<double> values) {
-    if (values.empty()) {
-        return 0;
-    }
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 struct Timing {
     double wall = 0, cpu = 0; // seconds for one run
 };
@@ -74,7 +65,7 @@ void measure(const Sides& sides, int pairs, Figure& f) {
     constexpr int kWarmUpPairs = 2;
     const int measuredBatch = batchFor(sides.measured);
     const int floorBatch = batchFor(sides.floor);
-    std::vector<double> wallRatios, cpuRatios, mw, fw, mc, fc;
+    PairTimes times;
     for (int i = 0; i < kWarmUpPairs + pairs; ++i) {
         Timing m, fl;
         if (i % 2 == 0) {
@@ -87,19 +78,9 @@ void measure(const Sides& sides, int pairs, Figure& f) {
         if (i < kWarmUpPairs) {
             continue;
         }
-        wallRatios.push_back(m.wall / fl.wall);
-        cpuRatios.push_back(fl.cpu > 0 ? m.cpu / fl.cpu : 0);
-        mw.push_back(m.wall);
-        fw.push_back(fl.wall);
-        mc.push_back(m.cpu);
-        fc.push_back(fl.cpu);
+        times.add(m.wall, m.cpu, fl.wall, fl.cpu);
     }
-    f.wallRatio = median(wallRatios);
-    f.cpuRatio = median(cpuRatios);
-    f.measuredWall = median(mw);
-    f.floorWall = median(fw);
-    f.measuredCpu = median(mc);
-    f.floorCpu = median(fc);
+    times.fillIn(f);
 }
 
 } // namespace
@@ -108,6 +89,33 @@ double ProcessCpuSeconds() {
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty()) {
+        return 0;
+    }
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+void PairTimes::add(double measuredWall, double measuredCpu, double floorWall, double floorCpu) {
+    wallRatios_.push_back(measuredWall / floorWall);
+    cpuRatios_.push_back(floorCpu > 0 ? measuredCpu / floorCpu : 0);
+    measuredWall_.push_back(measuredWall);
+    floorWall_.push_back(floorWall);
+    measuredCpu_.push_back(measuredCpu);
+    floorCpu_.push_back(floorCpu);
+}
+
+void PairTimes::fillIn(Figure& figure) const {
+    figure.wallRatio = Median(wallRatios_);
+    figure.cpuRatio = Median(cpuRatios_);
+    figure.measuredWall = Median(measuredWall_);
+    figure.floorWall = Median(floorWall_);
+    figure.measuredCpu = Median(measuredCpu_);
+    figure.floorCpu = Median(floorCpu_);
 }
 
 void Compare(const std::string& name, Figure figure, std::function<Sides()> make, int pairs) {

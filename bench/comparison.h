@@ -44,6 +44,21 @@ struct Figure {
     bool met() const { return goal <= 0 || wallRatio <= goal; }
 };
 
+// The timed pairs of a comparison: each pair's ratios and both sides'
+// times, their medians put into a figure.
+class PairTimes {
+public:
+    void add(double measuredWall, double measuredCpu, double floorWall, double floorCpu);
+    void fillIn(Figure& figure) const;
+
+private:
+    std::vector<double> wallRatios_, cpuRatios_, measuredWall_, floorWall_, measuredCpu_, floorCpu_;
+};
+
+// The middle value (the mean of the two middle ones for an even count); 0
+// for none.
+double Median(std::vector<double> values);
+
 // Registers a comparison as a benchmark called `name`. The sides are made
 // when it runs (so that maps are built only for what the filter selects);
 // `pairs` pairs are timed. A run shorter than about half a millisecond is

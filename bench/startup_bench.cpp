@@ -83,16 +83,11 @@ Program viewerProgram() {
     return Program(folder + "/tarvo", {"XDG_RUNTIME_DIR=" + folder + "/runtime"});
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
 void StartupVsBareQt(benchmark::State& state) {
     Program viewer = viewerProgram();
     Program bare(TARVO_BINARY_DIR "/bench/minimal-window", {});
-    std::vector<double> wallRatios, cpuRatios, viewerWall, bareWall, viewerCpu, bareCpu, viewerMb,
-        bareMb;
+    bench::PairTimes times;
+    std::vector<double> viewerMb, bareMb;
     int pair = 0;
     for (auto _ : state) {
         Run a{}, b{};
@@ -103,23 +98,13 @@ void StartupVsBareQt(benchmark::State& state) {
             b = bare.run();
             a = viewer.run();
         }
-        wallRatios.push_back(a.wall / b.wall);
-        cpuRatios.push_back(a.cpu / b.cpu);
-        viewerWall.push_back(a.wall);
-        bareWall.push_back(b.wall);
-        viewerCpu.push_back(a.cpu);
-        bareCpu.push_back(b.cpu);
+        times.add(a.wall, a.cpu, b.wall, b.cpu);
         viewerMb.push_back(a.peakMb);
         bareMb.push_back(b.peakMb);
     }
     bench::Figure startup{
         "start-up to first paint vs a bare Qt program drawing a line of text", {}, 1.15};
-    startup.wallRatio = median(wallRatios);
-    startup.cpuRatio = median(cpuRatios);
-    startup.measuredWall = median(viewerWall);
-    startup.floorWall = median(bareWall);
-    startup.measuredCpu = median(viewerCpu);
-    startup.floorCpu = median(bareCpu);
+    times.fillIn(startup);
     bench::RecordFigure(startup);
 
     // The viewer's tile cache at its first paint (a 240 x 320 view at zoom
@@ -128,9 +113,9 @@ void StartupVsBareQt(benchmark::State& state) {
         (double(TileCache::kMaxEntries) * kTileSide * kTileSide * 4 + 240.0 * 320 * 4) / 1048576;
     bench::Figure memory{
         "peak memory at first paint vs the bare program's + the cache's bound", {}, 1.1};
-    memory.wallRatio = median(viewerMb) / (median(bareMb) + cacheMb);
-    memory.note = std::to_string(int(median(viewerMb))) + " MB vs " +
-                  std::to_string(int(median(bareMb))) + " MB + " +
+    memory.wallRatio = bench::Median(viewerMb) / (bench::Median(bareMb) + cacheMb);
+    memory.note = std::to_string(int(bench::Median(viewerMb))) + " MB vs " +
+                  std::to_string(int(bench::Median(bareMb))) + " MB + " +
                   std::to_string(int(cacheMb + 0.5)) + " MB";
     bench::RecordFigure(memory);
     state.counters["wall_ratio"] = startup.wallRatio;

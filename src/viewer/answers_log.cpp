@@ -8,10 +8,20 @@
 #include <cstdio>
 #include <memory>
 
-AnswersLog::AnswersLog(std::string path, std::size_t kept) : path_(std::move(path)), kept_(kept) {}
+namespace {
+
+// Generations are counted across every log of the process, so that two
+// logs never share one.
+unsigned long lastGeneration = 0;
+
+} // namespace
+
+AnswersLog::AnswersLog(std::string path, std::size_t kept)
+    : path_(std::move(path)), kept_(kept), generation_(++lastGeneration) {}
 
 void AnswersLog::load() {
     loaded_ = true;
+    generation_ = ++lastGeneration;
     answers_.clear();
     std::string reason;
     std::FILE* file = platform::OpenRegularFile(path_, &reason);
@@ -37,6 +47,7 @@ const std::vector<core::LoggedAnswer>& AnswersLog::answers() {
 bool AnswersLog::add(const core::LoggedAnswer& answer, std::string* reason) {
     answers();
     answers_.push_back(answer);
+    generation_ = ++lastGeneration;
     if (answers_.size() >= kept_ + kept_ / 10 + 1) {
         return cutBack(reason);
     }

@@ -29,6 +29,11 @@ public:
 
     const std::string& path() const { return path_; }
 
+    // Changes whenever answers() does, and differs from every other log's:
+    // what is worked out from the answers (the trails a paint draws) is
+    // kept until then.
+    unsigned long generation() const { return generation_; }
+
 private:
     void load();
     bool cutBack(std::string* reason);
@@ -36,6 +41,7 @@ private:
     std::string path_;
     std::size_t kept_;
     bool loaded_ = false;
+    unsigned long generation_;
     std::vector<core::LoggedAnswer> answers_;
 };
 

@@ -121,7 +121,16 @@ void DrawTrails(HDC dc, const TMapDesc& desc, int scale) {
     if (!TrailShown()) {
         return;
     }
-    const std::vector<TrackerTrail> trails = TrailsOf(TheAnswersLog().answers());
+    // Worked out again only when the log changed, not on every paint: the
+    // log may hold 10,000 answers.
+    static unsigned long trailsGeneration = 0;
+    static std::vector<TrackerTrail> trails;
+    AnswersLog& log = TheAnswersLog();
+    const std::vector<core::LoggedAnswer>& answers = log.answers();
+    if (trailsGeneration != log.generation()) {
+        trails = TrailsOf(answers);
+        trailsGeneration = log.generation();
+    }
     for (std::size_t t = 0; t < trails.size(); ++t) {
         drawTrail(dc, desc, trails[t], TrailColour(t), scale);
     }

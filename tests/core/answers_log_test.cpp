@@ -1,3 +1,5 @@
+#include "received_answer.h"
+
 #include "core/answers_log.h"
 
 #include <gtest/gtest.h>
@@ -6,23 +8,14 @@ namespace {
 
 using core::LoggedAnswer;
 
-LoggedAnswer Answer(std::int64_t when, std::string number, std::u16string text) {
-    LoggedAnswer a;
-    a.received = when;
-    a.number = std::move(number);
-    a.text = std::move(text);
-    a.read = ReadTrackerReport(a.text);
-    return a;
-}
-
 // Whatever an answer holds (tabs, line breaks, backslashes, any script, no
 // position, southern and western positions) comes back from its line.
 TEST(AnswersLog, EveryAnswerComesBackFromItsLine) {
     const LoggedAnswer answers[] = {
-        Answer(1765292321, "+380501234567", u"Lat:50.45012 Lon:30.52341"),
-        Answer(0, "", u"POS: NO GPS DATA"),
-        Answer(4102444799, "0501234567", u"Lat:-33.45012 Lon:-70.66341 LBS"),
-        Answer(86400, "+1", u"tab\there\nline\r\\n \\ \u00e9\u4e2d\U0001F600"),
+        ReceivedAnswer(1765292321, "+380501234567", u"Lat:50.45012 Lon:30.52341"),
+        ReceivedAnswer(0, "", u"POS: NO GPS DATA"),
+        ReceivedAnswer(4102444799, "0501234567", u"Lat:-33.45012 Lon:-70.66341 LBS"),
+        ReceivedAnswer(86400, "+1", u"tab\there\nline\r\\n \\ \u00e9\u4e2d\U0001F600"),
     };
     for (const LoggedAnswer& a : answers) {
         const std::string line = core::FormatAnswerLine(a);

@@ -1,3 +1,5 @@
+#include "received_answer.h"
+
 #include "core/gpx_export.h"
 
 #include <gtest/gtest.h>
@@ -5,15 +7,6 @@
 namespace {
 
 using core::LoggedAnswer;
-
-LoggedAnswer Answer(std::int64_t when, std::string number, std::u16string text) {
-    LoggedAnswer a;
-    a.received = when;
-    a.number = std::move(number);
-    a.text = std::move(text);
-    a.read = ReadTrackerReport(a.text);
-    return a;
-}
 
 int Count(const std::string& text, const std::string& what) {
     int n = 0;
@@ -30,12 +23,12 @@ const std::int64_t kDay = 1765238400; // 2025-12-09T00:00:00Z
 // position are no points.
 TEST(GpxExport, OneTrackASenderOnePointAPosition) {
     const std::vector<LoggedAnswer> answers = {
-        Answer(kDay + 10, "+380501234567", u"Lat:50.45012 Lon:30.52341"),
-        Answer(kDay + 20, "+380661230001", u"LBS Lat:-33.5 Lon:-70.25 <b>&\"x\"\x01"),
-        Answer(kDay + 30, "+380501234567", u"POS: NO GPS DATA"),
-        Answer(kDay + 40, "", u"LAST POS Lat:1.5 Lon:2.5"),
-        Answer(kDay + 50, "00380501234567", u"Lat:50.5 Lon:30.5"),
-        Answer(kDay + 60, "00380501234567", u"Lat:0.5 Lon:180"),
+        ReceivedAnswer(kDay + 10, "+380501234567", u"Lat:50.45012 Lon:30.52341"),
+        ReceivedAnswer(kDay + 20, "+380661230001", u"LBS Lat:-33.5 Lon:-70.25 <b>&\"x\"\x01"),
+        ReceivedAnswer(kDay + 30, "+380501234567", u"POS: NO GPS DATA"),
+        ReceivedAnswer(kDay + 40, "", u"LAST POS Lat:1.5 Lon:2.5"),
+        ReceivedAnswer(kDay + 50, "00380501234567", u"Lat:50.5 Lon:30.5"),
+        ReceivedAnswer(kDay + 60, "00380501234567", u"Lat:0.5 Lon:180"),
     };
     std::size_t points = 0;
     const std::string gpx = core::GpxDocument(answers, {}, &points);
@@ -60,10 +53,10 @@ TEST(GpxExport, OneTrackASenderOnePointAPosition) {
 
 TEST(GpxExport, SinceAndNumberKeepTheirAnswersOnly) {
     const std::vector<LoggedAnswer> answers = {
-        Answer(kDay - 1, "+380501234567", u"Lat:1 Lon:1"),
-        Answer(kDay, "+380501234567", u"Lat:2 Lon:2"),
-        Answer(kDay + 5, "+380661230001", u"Lat:3 Lon:3"),
-        Answer(kDay + 9, "00380501234567", u"Lat:4 Lon:4"),
+        ReceivedAnswer(kDay - 1, "+380501234567", u"Lat:1 Lon:1"),
+        ReceivedAnswer(kDay, "+380501234567", u"Lat:2 Lon:2"),
+        ReceivedAnswer(kDay + 5, "+380661230001", u"Lat:3 Lon:3"),
+        ReceivedAnswer(kDay + 9, "00380501234567", u"Lat:4 Lon:4"),
     };
     core::GpxFilter filter;
     ASSERT_TRUE(core::ParseSinceDate("2025-12-09", &filter.since));

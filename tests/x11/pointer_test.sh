@@ -7,9 +7,7 @@ set -euo pipefail
 build=$1
 . "$(dirname "$0")/xvfb.sh"
 
-ln "$build/tarvo" "$work/tarvo" 2>/dev/null || cp "$build/tarvo" "$work/tarvo"
-cp "$build/map.dt1" "$build/map.dt2" "$work/"
-mkdir -m 700 "$work/runtime"
+place_viewer
 
 viewer=""
 window=""

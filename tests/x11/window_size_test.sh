@@ -14,9 +14,7 @@ for tool in xwd xsetroot xwininfo; do
 done
 xsetroot -solid '#ff00ff'
 
-ln "$build/tarvo" "$work/tarvo" 2>/dev/null || cp "$build/tarvo" "$work/tarvo"
-cp "$build/map.dt1" "$build/map.dt2" "$work/"
-mkdir -m 700 "$work/runtime"
+place_viewer
 XDG_RUNTIME_DIR=$work/runtime "$work/tarvo" --screen full &
 pids+=("$!")
 window=$(window_titled tarvo)

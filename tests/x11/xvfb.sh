@@ -30,6 +30,14 @@ done
 export DISPLAY=":$(head -1 "$work/display")"
 export QT_QPA_PLATFORM=xcb # the tests around these run offscreen
 
+# The viewer and the sample map in $work, as a portable copy keeps them, with
+# a private runtime folder.
+place_viewer() {
+  ln "$build/tarvo" "$work/tarvo" 2>/dev/null || cp "$build/tarvo" "$work/tarvo"
+  cp "$build/map.dt1" "$build/map.dt2" "$work/"
+  mkdir -m 700 "$work/runtime"
+}
+
 # The id of the first visible window with that exact title, waiting for it.
 window_titled() {
   local id=""
